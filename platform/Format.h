@@ -4,13 +4,23 @@
 // "*" allowed for index, width and precision (taken from the arguments), and
 // the types d u e f g n m p s x (upper case means the same; "%S" is a plain
 // text placeholder) and "%%". Precision on d, u and x is a minimum number of
-// digits, zero-filled; on s a maximum length in bytes.
+// digits, zero-filled; on s a maximum length in bytes (a double-byte
+// character is never cut in half). An index sets the argument the next
+// placeholder takes. A negative width from "*" counts as its magnitude, a
+// negative precision as 0. u and x show an int as its 32 bits, a 64-bit
+// value as its 64 bits; the floating-point types are described at
+// FormatFloatPlaceholder (FloatFormat.h).
 //
 // Format raises EConvertError, as the class library does, when a
-// placeholder has no argument, an argument does not fit its type, or the
-// text ends inside a placeholder. SafeFormat is for texts that come from
+// placeholder has no argument ("No argument for format '...'"), an
+// argument does not fit its type, the type letter is unknown, the text ends
+// inside a placeholder, or a width or precision is above 65535 ("Format
+// '...' invalid or incompatible with argument"); the message quotes the
+// first 31 bytes of the format. SafeFormat is for texts that come from
 // outside the program (server messages): it never raises, leaves a
-// placeholder it cannot fill as it stands, and ignores surplus arguments.
+// placeholder it cannot fill as it stands, and ignores surplus arguments;
+// arguments are taken in the same order as by Format (one of the wrong
+// type is used up by its placeholder, an index moves on the same way).
 #pragma once
 
 #include <cstdint>

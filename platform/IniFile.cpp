@@ -122,6 +122,12 @@ void TIniFile::ReadSections(TStringList& sections) const {
 }
 
 void TIniFile::WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value) {
+  // A line break would end the line and smuggle further keys into the file.
+  for (const AnsiString* part : {&section, &ident, &value})
+    if (part->Bytes().find_first_of("\r\n") != std::string::npos)
+      throw EIniFileException("Unable to write to " + fileName_ + ": a line break in a name or value");
+  if (Trim(ident).IsEmpty() || ident.Pos("=") != 0 || section.Pos("]") != 0)
+    throw EIniFileException("Unable to write to " + fileName_ + ": invalid name");
   auto lines = Load(fileName_);
   ini::Line entry;
   entry.kind = ini::Line::Kind::Key;

@@ -36,7 +36,9 @@ class TIniFile : public TObject {
   void ReadSectionValues(const AnsiString& section, TStringList& lines) const;
   void ReadSections(TStringList& sections) const;
 
-  // Writes raise EIniFileException when the file cannot be written.
+  // Writes raise EIniFileException when the file cannot be written, and
+  // when a name or value holds a line break, a key holds "=" or is blank,
+  // or a section name holds "]" (the line would not read back).
   void WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value);
   void WriteInteger(const AnsiString& section, const AnsiString& ident, int value);
   void WriteBool(const AnsiString& section, const AnsiString& ident, bool value);

@@ -45,6 +45,9 @@ TEST(IniFile, WritesRoundTripAndAreSeenByTheNextReader) {
   EXPECT_EQ(values.Values("second"), AnsiString("3"));
   ok.DeleteKey("VoucherFormatDef", "SECOND");
   EXPECT_FALSE(reader.ValueExists("VoucherFormatDef", "second"));
+  EXPECT_THROW(ok.WriteString("VoucherFormatDef", "k", "a\r\nInjected=1"), EIniFileException);
+  EXPECT_THROW(ok.WriteString("VoucherFormatDef", "a=b", "v"), EIniFileException);
+  EXPECT_FALSE(reader.ValueExists("VoucherFormatDef", "Injected"));
   ok.EraseSection("VoucherFormatDef");
   EXPECT_FALSE(reader.SectionExists("VoucherFormatDef"));
 }
