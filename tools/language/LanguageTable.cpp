@@ -33,18 +33,34 @@ char Hex(unsigned v) { return "0123456789ABCDEF"[v & 15]; }
 
 }  // namespace
 
-std::string ConvertScript(const std::string& utf8, const char* config) {
-  static std::mutex mutex;
-  static std::map<std::string, opencc_t> open;
-  std::lock_guard<std::mutex> lock(mutex);
-  auto it = open.find(config);
-  if (it == open.end()) {
+namespace {
+
+// The conversions opened so far; closed when the process ends.
+class OpenConversions {
+ public:
+  ~OpenConversions() {
+    for (auto& [name, od] : open_) opencc_close(od);
+  }
+  opencc_t Get(const char* config) {
+    auto it = open_.find(config);
+    if (it != open_.end()) return it->second;
     opencc_t od = opencc_open(config);
     if (od == reinterpret_cast<opencc_t>(-1))
       throw std::runtime_error(std::string("cannot open the character conversion ") + config);
-    it = open.emplace(config, od).first;
+    return open_.emplace(config, od).first->second;
   }
-  char* out = opencc_convert_utf8(it->second, utf8.data(), utf8.size());
+
+ private:
+  std::map<std::string, opencc_t> open_;
+};
+
+}  // namespace
+
+std::string ConvertScript(const std::string& utf8, const char* config) {
+  static std::mutex mutex;
+  static OpenConversions conversions;
+  std::lock_guard<std::mutex> lock(mutex);
+  char* out = opencc_convert_utf8(conversions.Get(config), utf8.data(), utf8.size());
   if (out == nullptr) return utf8;
   std::string result(out);
   opencc_convert_utf8_free(out);
