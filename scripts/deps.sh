@@ -7,7 +7,8 @@ packages=(
   g++ cmake ninja-build ccache mold pkgconf
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libpugixml-dev libopencc-dev libopencc-data
-  libsqlite3-dev
+  libsqlite3-dev libpq-dev postgresql
+  libboost-dev libmsgpack-cxx-dev libcli11-dev
 )
 
 missing=()
