@@ -15,4 +15,12 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset"
+
+# One throwaway PostgreSQL cluster for the run; the storage suites clone a
+# database per test from its template. Stopped and removed on every exit.
+pg_dir=$(mktemp -d "${TMPDIR:-/tmp}/corvane-pg.XXXXXX")
+trap 'bash scripts/pg-test-cluster.sh stop "$pg_dir"' EXIT
+CORVANE_PG_URL=$(bash scripts/pg-test-cluster.sh start "$pg_dir")
+export CORVANE_PG_URL
+
 ctest --preset "$preset"
