@@ -222,4 +222,21 @@ Result Connection::QuerySandboxed(std::string_view sql, std::span<const Value> p
   return DoQuerySandboxed(sql, params);
 }
 
+std::string Connection::CreateTableSql(const std::string& schema, const TableDef& table) const {
+  std::string sql = "CREATE TABLE " + schema + "." + table.name + " (";
+  for (std::size_t i = 0; i < table.columns.size(); ++i) sql += (i ? ", " : "") + ColumnSql(table.columns[i]);
+  auto key = table.KeyColumns();
+  if (!key.empty()) {
+    sql += ", PRIMARY KEY (";
+    for (std::size_t i = 0; i < key.size(); ++i) sql += (i ? ", " : "") + key[i]->name;
+    sql += ")";
+  }
+  return sql + ")" + TableOptionsSql();
+}
+
+std::string Connection::AddColumnSql(const std::string& schema, const TableDef& table,
+                                     const ColumnDef& column) const {
+  return "ALTER TABLE " + schema + "." + table.name + " ADD COLUMN " + ColumnSql(column);
+}
+
 }  // namespace storage

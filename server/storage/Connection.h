@@ -127,9 +127,12 @@ class Connection {
   // for an empty company.
   virtual std::string SchemaName(const std::string& company) const = 0;
   virtual bool TableExists(const std::string& schema, const std::string& table) = 0;
-  virtual std::string CreateTableSql(const std::string& schema, const TableDef& table) const = 0;
-  virtual std::string AddColumnSql(const std::string& schema, const TableDef& table,
-                                   const ColumnDef& column) const = 0;
+  // The definition of one column in the engine's types.
+  virtual std::string ColumnSql(const ColumnDef& column) const = 0;
+  // What follows the column list of CREATE TABLE (empty by default).
+  virtual std::string TableOptionsSql() const { return {}; }
+  std::string CreateTableSql(const std::string& schema, const TableDef& table) const;
+  std::string AddColumnSql(const std::string& schema, const TableDef& table, const ColumnDef& column) const;
   virtual std::string CreateIndexSql(const std::string& schema, const TableDef& table,
                                      const IndexDef& index) const = 0;
   // Before the schema transaction: makes the database reachable by its

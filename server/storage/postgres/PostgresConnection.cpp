@@ -328,23 +328,6 @@ std::string PostgresConnection::ColumnSql(const ColumnDef& column) const {
   return sql;
 }
 
-std::string PostgresConnection::CreateTableSql(const std::string& schema, const TableDef& table) const {
-  std::string sql = "CREATE TABLE " + schema + "." + table.name + " (";
-  for (std::size_t i = 0; i < table.columns.size(); ++i) sql += (i ? ", " : "") + ColumnSql(table.columns[i]);
-  auto key = table.KeyColumns();
-  if (!key.empty()) {
-    sql += ", PRIMARY KEY (";
-    for (std::size_t i = 0; i < key.size(); ++i) sql += (i ? ", " : "") + key[i]->name;
-    sql += ")";
-  }
-  return sql + ")";
-}
-
-std::string PostgresConnection::AddColumnSql(const std::string& schema, const TableDef& table,
-                                             const ColumnDef& column) const {
-  return "ALTER TABLE " + schema + "." + table.name + " ADD COLUMN " + ColumnSql(column);
-}
-
 std::string PostgresConnection::CreateIndexSql(const std::string& schema, const TableDef& table,
                                                const IndexDef& index) const {
   std::string sql = std::string(index.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + index.name + " ON " +

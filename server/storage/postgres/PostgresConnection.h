@@ -33,9 +33,6 @@ class PostgresConnection final : public Connection {
 
   std::string SchemaName(const std::string& company) const override;
   bool TableExists(const std::string& schema, const std::string& table) override;
-  std::string CreateTableSql(const std::string& schema, const TableDef& table) const override;
-  std::string AddColumnSql(const std::string& schema, const TableDef& table,
-                           const ColumnDef& column) const override;
   std::string CreateIndexSql(const std::string& schema, const TableDef& table,
                              const IndexDef& index) const override;
   void BeforeSchemaChange(const std::string& company) override;
@@ -54,7 +51,7 @@ class PostgresConnection final : public Connection {
   std::string ReaderRole(const std::string& company);
   PGconn* Reader();
   void CloseReader();
-  std::string ColumnSql(const ColumnDef& column) const;
+  std::string ColumnSql(const ColumnDef& column) const override;
 
   std::string target_;
   PGconn* conn_ = nullptr;

@@ -368,23 +368,8 @@ std::string SqliteConnection::ColumnSql(const ColumnDef& column) const {
   return sql;
 }
 
-std::string SqliteConnection::CreateTableSql(const std::string& schema, const TableDef& table) const {
-  std::string sql = "CREATE TABLE " + schema + "." + table.name + " (";
-  for (std::size_t i = 0; i < table.columns.size(); ++i) sql += (i ? ", " : "") + ColumnSql(table.columns[i]);
-  auto key = table.KeyColumns();
-  if (!key.empty()) {
-    sql += ", PRIMARY KEY (";
-    for (std::size_t i = 0; i < key.size(); ++i) sql += (i ? ", " : "") + key[i]->name;
-    sql += ")";
-  }
-  // STRICT: a value the column's type cannot hold is refused, as on PostgreSQL.
-  return sql + ") STRICT";
-}
-
-std::string SqliteConnection::AddColumnSql(const std::string& schema, const TableDef& table,
-                                           const ColumnDef& column) const {
-  return "ALTER TABLE " + schema + "." + table.name + " ADD COLUMN " + ColumnSql(column);
-}
+// STRICT: a value the column's type cannot hold is refused, as on PostgreSQL.
+std::string SqliteConnection::TableOptionsSql() const { return " STRICT"; }
 
 std::string SqliteConnection::CreateIndexSql(const std::string& schema, const TableDef& table,
                                              const IndexDef& index) const {

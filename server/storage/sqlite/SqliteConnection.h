@@ -35,9 +35,6 @@ class SqliteConnection final : public Connection {
 
   std::string SchemaName(const std::string& company) const override;
   bool TableExists(const std::string& schema, const std::string& table) override;
-  std::string CreateTableSql(const std::string& schema, const TableDef& table) const override;
-  std::string AddColumnSql(const std::string& schema, const TableDef& table,
-                           const ColumnDef& column) const override;
   std::string CreateIndexSql(const std::string& schema, const TableDef& table,
                              const IndexDef& index) const override;
   void ReachSchema(const std::string& company) override;
@@ -54,7 +51,8 @@ class SqliteConnection final : public Connection {
   void Attach(const std::string& company, bool create);
   void Detach(const std::string& company);
   void SetWal(const std::string& schema);
-  std::string ColumnSql(const ColumnDef& column) const;
+  std::string ColumnSql(const ColumnDef& column) const override;
+  std::string TableOptionsSql() const override;
 
   static int Authorizer(void* self, int action, const char* a, const char* b, const char* database,
                         const char* inner);
