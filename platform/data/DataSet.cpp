@@ -1111,7 +1111,10 @@ bool TDataSet::Locate(const AnsiString& keyFields, const Variant& keyValues, TLo
   std::vector<Variant> values = KeyValueList(keyValues, fields.size());
   BeforeScroll(this);
   FetchAllOnDemand();
-  int at = FindMatch(fields, values, options);
+  return ScrollToMatch(FindMatch(fields, values, options));
+}
+
+bool TDataSet::ScrollToMatch(int at) {
   if (at < 0) return false;
   SetCurrentPosition(at);
   bof_ = eof_ = false;
@@ -1346,14 +1349,7 @@ bool TDataSet::GotoKey() {
   }
   CheckBrowseMode();
   BeforeScroll(this);
-  int at = FindMatch(fields, values, {});
-  if (at < 0) return false;
-  SetCurrentPosition(at);
-  bof_ = eof_ = false;
-  RecordChanged();
-  NotifyLinks(TDataEvent::deDataSetChange);
-  AfterScroll(this);
-  return true;
+  return ScrollToMatch(FindMatch(fields, values, {}));
 }
 
 bool TDataSet::FindKey(const std::vector<Variant>& keyValues) {
@@ -1364,14 +1360,7 @@ bool TDataSet::FindKey(const std::vector<Variant>& keyValues) {
   fields.resize(keyValues.size());
   CheckBrowseMode();
   BeforeScroll(this);
-  int at = FindMatch(fields, keyValues, {});
-  if (at < 0) return false;
-  SetCurrentPosition(at);
-  bof_ = eof_ = false;
-  RecordChanged();
-  NotifyLinks(TDataEvent::deDataSetChange);
-  AfterScroll(this);
-  return true;
+  return ScrollToMatch(FindMatch(fields, keyValues, {}));
 }
 
 // --- filter ---

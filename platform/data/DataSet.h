@@ -346,6 +346,9 @@ class TDataSet : public TComponent {
   int CompareRecords(const data_detail::StoredRecord& a, const data_detail::StoredRecord& b,
                      const std::vector<IndexKey>& keys) const;
   int FindMatch(const std::vector<TField*>& fields, const std::vector<Variant>& values, TLocateOptions options);
+  // Makes record `at` current after a search (AfterScroll included); false
+  // when the search found nothing (at < 0), leaving the cursor where it was.
+  bool ScrollToMatch(int at);
   // row window
   int WindowRowCount() const;
   int WindowCurrentRow() const;
