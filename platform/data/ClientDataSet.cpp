@@ -435,24 +435,20 @@ void TClientDataSet::ApplyIndexSettings() {
 }
 
 void TClientDataSet::SetIndexFieldNames(const AnsiString& names) {
-  AnsiString oldNames = indexFieldNames_, oldName = indexName_;
-  indexFieldNames_ = names;
-  indexName_ = AnsiString();
-  try {
-    ApplyIndexSettings();
-  } catch (...) {
-    indexFieldNames_ = oldNames;
-    indexName_ = oldName;
-    throw;
-  }
-  MarkChanged("IndexFieldNames");
+  SelectIndex(names, AnsiString(), "IndexFieldNames");
 }
 
 void TClientDataSet::SetIndexName(const AnsiString& name) {
   if (!name.IsEmpty() && !indexDefs_.Find(name)) DatabaseError("Index '" + name + "' not found", Name());
+  SelectIndex(AnsiString(), name, "IndexName");
+}
+
+void TClientDataSet::SelectIndex(const AnsiString& fieldNames, const AnsiString& name, const char* property) {
+  // The two ways of naming the order exclude each other; a failure to apply
+  // the new one leaves the old one in force.
   AnsiString oldNames = indexFieldNames_, oldName = indexName_;
+  indexFieldNames_ = fieldNames;
   indexName_ = name;
-  indexFieldNames_ = AnsiString();
   try {
     ApplyIndexSettings();
   } catch (...) {
@@ -460,7 +456,7 @@ void TClientDataSet::SetIndexName(const AnsiString& name) {
     indexName_ = oldName;
     throw;
   }
-  MarkChanged("IndexName");
+  MarkChanged(property);
 }
 
 int TClientDataSet::IndexFieldCount() const {

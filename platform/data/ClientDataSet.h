@@ -162,6 +162,7 @@ class TClientDataSet : public TDataSet {
                  const std::vector<DeltaRow>& rows);
   TClientDataSet* ReconcileTarget(const std::vector<int>& chain);
   void ApplyIndexSettings();
+  void SelectIndex(const AnsiString& fieldNames, const AnsiString& name, const char* property);
   void RefreshAfterLogChange();
 
   TCustomRemoteServer* remoteServer_ = nullptr;
