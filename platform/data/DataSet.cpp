@@ -456,18 +456,8 @@ void TDataSet::Close() {
   bool events = !Destroying();
   if (events) BeforeClose(this);
   CloseDetails();
-  pending_.reset();
-  editValues_.clear();
-  keyBuffer_.clear();
   calc_.clear();
-  rows_.clear();
-  store_.reset();
-  boundStore_.reset();
-  currentId_ = 0;
-  position_ = -1;
-  bof_ = eof_ = true;
-  viewDirty_ = true;
-  InternalClose();
+  DropRows();
   SetState(TDataSetState::dsInactive);
   if (cloneBinding_ && masterField_) {
     auto& cursors = masterField_->cursors_;
@@ -478,12 +468,7 @@ void TDataSet::Close() {
   if (events) AfterClose(this);
 }
 
-void TDataSet::DeactivateSilently() {
-  if (!Active()) return;
-  for (TDataSetField* f : NestedFieldsOfList()) {
-    std::vector<TDataSet*> cursors = f->cursors_;
-    for (TDataSet* c : cursors) c->DeactivateSilently();
-  }
+void TDataSet::DropRows() {
   pending_.reset();
   editValues_.clear();
   keyBuffer_.clear();
@@ -495,6 +480,15 @@ void TDataSet::DeactivateSilently() {
   bof_ = eof_ = true;
   viewDirty_ = true;
   InternalClose();
+}
+
+void TDataSet::DeactivateSilently() {
+  if (!Active()) return;
+  for (TDataSetField* f : NestedFieldsOfList()) {
+    std::vector<TDataSet*> cursors = f->cursors_;
+    for (TDataSet* c : cursors) c->DeactivateSilently();
+  }
+  DropRows();
   state_ = TDataSetState::dsInactive;
   modified_ = false;
   if (!Destroying()) NotifyLinks(TDataEvent::deUpdateState);

@@ -349,6 +349,8 @@ class TDataSet : public TComponent {
   // Makes record `at` current after a search (AfterScroll included); false
   // when the search found nothing (at < 0), leaving the cursor where it was.
   bool ScrollToMatch(int at);
+  // Forgets the rows, the pending record and the position (closing).
+  void DropRows();
   // row window
   int WindowRowCount() const;
   int WindowCurrentRow() const;
