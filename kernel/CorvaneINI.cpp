@@ -87,6 +87,25 @@ Location Locate(const char* pathValue, const char* iniName) {
   return at;
 }
 
+// The part both readers share: code-page defaults, then locating the file.
+// False when there is nothing to read (the error code tells why, if any).
+template <class Reader>
+bool Start(Reader& reader, AnsiString& installPath, const char* pathValue, const char* iniName) {
+  reader.SysCodePage = SystemCodePage();
+  reader.UICodePage = reader.SysCodePage;
+  reader.UIConvertMode = UIConvertModeOf(reader.UICodePage, reader.SysCodePage);
+  reader.DataConvertMode = DataConvertModeOf(reader.UICodePage, reader.DBCodePage);
+  Location at = Locate(pathValue, iniName);
+  reader.ErrorCode = at.errorCode;
+  reader.ProfileType = at.profileType;
+  if (!at.read) return false;
+  installPath = at.installPath;
+  reader.ProfilePath = at.profilePath;
+  reader.ProfileName = at.profileName;
+  reader.IniFileName = at.iniFileName;
+  return true;
+}
+
 // Each folder of [WorkDLLPath] made absolute against base, names kept; the
 // default folder alone when the section is empty.
 void MakeModuleFolders(const TStringList& raw, const AnsiString& base, const char* defaultFolder,
@@ -134,19 +153,7 @@ int HexDigit(char c) {
 }  // namespace
 
 TCorvaneIniC::TCorvaneIniC() {
-  SysCodePage = SystemCodePage();
-  UICodePage = SysCodePage;
-  UIConvertMode = UIConvertModeOf(UICodePage, SysCodePage);
-  DataConvertMode = DataConvertModeOf(UICodePage, DBCodePage);
-
-  Location at = Locate("ClientPath", "CorvaneC.ini");
-  ErrorCode = at.errorCode;
-  ProfileType = at.profileType;
-  if (!at.read) return;
-  ClientPath = at.installPath;
-  ProfilePath = at.profilePath;
-  ProfileName = at.profileName;
-  IniFileName = at.iniFileName;
+  if (!Start(*this, ClientPath, "ClientPath", "CorvaneC.ini")) return;
 
   // In the order of the file's key table; GridViewDataPath belongs to the
   // grid layout store, which reads it itself.
@@ -180,20 +187,8 @@ TCorvaneIniC::TCorvaneIniC() {
 }
 
 TCorvaneIniS::TCorvaneIniS() {
-  SysCodePage = SystemCodePage();
-  UICodePage = SysCodePage;
-  UIConvertMode = UIConvertModeOf(UICodePage, SysCodePage);
-  DataConvertMode = DataConvertModeOf(UICodePage, DBCodePage);
   DBSettings = platform::VarArrayCreate({0, 3, 0, 7}, platform::varVariant);
-
-  Location at = Locate("ServerPath", "CorvaneS.ini");
-  ErrorCode = at.errorCode;
-  ProfileType = at.profileType;
-  if (!at.read) return;
-  ServerPath = at.installPath;
-  ProfilePath = at.profilePath;
-  ProfileName = at.profileName;
-  IniFileName = at.iniFileName;
+  if (!Start(*this, ServerPath, "ServerPath", "CorvaneS.ini")) return;
 
   TIniFile ini(IniFileName);
   auto text = [&](int row, int column, const char* section, const char* key, const char* defaultValue) {
