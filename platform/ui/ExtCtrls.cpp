@@ -126,13 +126,9 @@ void TMemo::KeyPress(char& key) {
       StoreText(text.SubString(1, text.Length() - 2));
       return;
     }
-    std::size_t start = 1;
-    while (true) {
-      const std::size_t length = text.IsLeadByteAt(start) ? 2 : 1;
-      if (start + length > text.Length()) break;
-      start += length;
-    }
-    StoreText(text.SubString(1, start - 1));
+    // Dropping one byte without splitting a character drops the whole last
+    // character, a double-byte one included.
+    StoreText(text.Truncated(text.Length() - 1));
     return;
   }
   AnsiString typed;

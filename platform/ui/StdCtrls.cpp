@@ -182,15 +182,9 @@ void TEdit::KeyPress(char& key) {
     if (readOnly_) return;
     const AnsiString& text = TControl::Text();
     if (text.IsEmpty()) return;
-    // The start of the last character (a double-byte one when its first
-    // byte leads a complete pair).
-    std::size_t start = 1;
-    while (true) {
-      const std::size_t length = text.IsLeadByteAt(start) ? 2 : 1;
-      if (start + length > text.Length()) break;
-      start += length;
-    }
-    StoreText(text.SubString(1, start - 1));
+    // Dropping one byte without splitting a character drops the whole last
+    // character, a double-byte one included.
+    StoreText(text.Truncated(text.Length() - 1));
     return;
   }
   if (byte < 0x20) return;  // Enter, Esc and the other control characters are not text
