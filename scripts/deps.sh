@@ -9,7 +9,11 @@ packages=(
   libpugixml-dev libopencc-dev libopencc-data
   libsqlite3-dev libpq-dev postgresql
   libboost-dev libmsgpack-cxx-dev libcli11-dev
+  libfreetype-dev fonts-wqy-zenhei
+  nlohmann-json3-dev chromium nodejs
 )
+# npm comes with some builds of nodejs; Debian's package only where it does not.
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -275,10 +275,13 @@ bool TApplication::DispatchKey(TCustomForm* form, Word key, TShiftState shift) {
       if (key == 0 || !f) return true;
       target = InputTarget(form);
     }
+    if (form->IsShortCut(key, shift) || !f) return true;
+    target = InputTarget(form);
     if (target) {
       target->KeyDown(key, shift);
       if (key == 0 || !f) return true;
     }
+    if (form->SelectPageForKey(key, shift) || !f) return true;
     if (key == VK_TAB && !shift.Contains(ssCtrl) && !shift.Contains(ssAlt) &&
         !(target && target->WantsKey(key, shift)))
       form->SelectNext(target.get(), !shift.Contains(ssShift), true);

@@ -88,8 +88,10 @@ class TApplication : public TComponent {
   bool AcceptsInput(const TCustomForm* form) const;
 
   // --- input entry points (the renderer calls them; true when delivered) ---
-  // The key goes to the form (KeyPreview) and then to its focused control;
-  // Tab not consumed moves the focus by tab order.
+  // The key goes to the form (KeyPreview), then to the menu shortcuts
+  // (TCustomForm::IsShortCut), then to its focused control; what is left
+  // may switch pages (Ctrl+Tab, TCustomForm::SelectPageForKey), and Tab
+  // not consumed moves the focus by tab order.
   bool DispatchKey(TCustomForm* form, Word key, TShiftState shift);
   bool DispatchKeyUp(TCustomForm* form, Word key, TShiftState shift);
   // The character goes to the form (KeyPreview) and then to the focused

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/ui/ClassBuilder.h"
+#include "platform/ui/Form.h"
 
 namespace platform {
 
@@ -50,6 +51,7 @@ const TClassInfo& TPageControl::StaticClass() {
   static const TClassInfo info =
       TClassBuilder<TPageControl>("TPageControl", TWinControl::StaticClass())
           .Reference("ActivePage", &TPageControl::ActivePage, &TPageControl::SetActivePage)
+          .Enumeration("Align", &TPageControl::Align, &TPageControl::SetAlign).Default(alNone)
           .Event("OnChange", &TPageControl::OnChange)
           .Event("OnChanging", &TPageControl::OnChanging)
           .Build();
@@ -91,14 +93,48 @@ bool TPageControl::UserSelectPage(int index) {
   // The handler may have changed the pages itself; the choice stands only
   // for a page that is still here.
   if (!allowChange || page->pageControl_ != this) return false;
+  TTabSheet* previous = activePage_;
+  TCustomForm* form = ParentForm();
+  const bool focusOnPage = form && previous && previous->ContainsControl(form->ActiveControl());
   SetActivePage(page);
+  // A focused control on the page that went is hidden now: the focus
+  // follows the user to the new page.
+  if (focusOnPage && form->Visible() && !form->Destroying()) {
+    TWinControl* next = page->FindNextControl(nullptr, true, true);
+    if (!next && CanFocus()) next = this;
+    if (next) form->SetActiveControl(next);
+  }
   OnChange(this);
   return true;
+}
+
+bool TPageControl::SelectNextPage(bool goForward) {
+  const int n = PageCount();
+  if (n == 0) return false;
+  int start = ActivePageIndex();
+  if (start < 0) start = goForward ? n - 1 : 0;
+  for (int step = 1; step < n + (activePage_ ? 0 : 1); ++step) {
+    const int i = goForward ? (start + step) % n : (start - step + n) % n;
+    TTabSheet* page = Pages(i);
+    if (page->TabVisible() && page->Enabled()) return UserSelectPage(i);
+  }
+  return false;
+}
+
+void TPageControl::PlacePage(TTabSheet* page) {
+  // The display area below the tabs, inside the frame.
+  page->SetBounds(4, 24, std::max(0, Width() - 8), std::max(0, Height() - 28));
+}
+
+void TPageControl::Resize() {
+  for (TTabSheet* page : pages_) PlacePage(page);
+  TWinControl::Resize();
 }
 
 void TPageControl::InsertPage(TTabSheet* page) {
   page->pageControl_ = this;
   pages_.push_back(page);
+  PlacePage(page);
   page->SetVisible(page == activePage_);
   MarkChanged("Pages");
 }

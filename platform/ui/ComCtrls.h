@@ -9,7 +9,10 @@
 // calls) runs OnChanging first, which may refuse the change, then OnChange.
 // The user cannot choose a page whose TabVisible is false or that is
 // disabled, nor any page of a page control that is hidden or disabled.
-// Only the active page is visible.
+// Only the active page is visible. When the user's choice hides the
+// focused control, the focus moves to the first control of the new page
+// (the page control itself when the page has none). Pages fill the page
+// control below the tabs.
 //
 // Status bars: Panels is a collection published as "Panels"; with
 // SimplePanel the bar shows SimpleText alone.
@@ -84,12 +87,23 @@ class TPageControl : public TWinControl {
   // range, the page's tab hidden, the page disabled or already active) or
   // refused by OnChanging.
   bool UserSelectPage(int index);
+  // The user steps to the next (previous) page the user can choose,
+  // wrapping around, through UserSelectPage; false when there is none or
+  // the change was refused.
+  bool SelectNextPage(bool goForward);
+  // Resolved by the platform's layout (Layout.h).
+  TAlign Align() const { return align_; }
+  void SetAlign(TAlign v) { ChangeProperty(align_, v, "Align"); }
 
   TTabChangingEvent OnChanging;
   TNotifyEvent OnChange;
 
+ protected:
+  void Resize() override;
+
  private:
   friend class TTabSheet;
+  void PlacePage(TTabSheet* page);
   void InsertPage(TTabSheet* page);
   void RemovePage(TTabSheet* page);
   void MovePage(TTabSheet* page, int index);
@@ -97,6 +111,7 @@ class TPageControl : public TWinControl {
 
   std::vector<TTabSheet*> pages_;
   TTabSheet* activePage_ = nullptr;
+  TAlign align_ = alNone;
 };
 
 class TStatusPanel : public TCollectionItem {
@@ -135,7 +150,7 @@ class TStatusBar : public TWinControl {
   void SetSimplePanel(bool v) { ChangeProperty(simplePanel_, v, "SimplePanel"); }
   const AnsiString& SimpleText() const { return simpleText_; }
   void SetSimpleText(const AnsiString& v) { ChangeProperty(simpleText_, v, "SimpleText"); }
-  // Stored for the renderer.
+  // Resolved by the platform's layout (Layout.h).
   TAlign Align() const { return align_; }
   void SetAlign(TAlign v) { ChangeProperty(align_, v, "Align"); }
 

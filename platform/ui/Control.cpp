@@ -6,8 +6,20 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ClassBuilder.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/Layout.h"
+#include "platform/ui/Menus.h"
 
 namespace platform {
+
+const TTypeInfo& EnumTypeInfo(TAnchorKind) {
+  static const TTypeInfo t = TTypeInfo::Enumeration("TAnchorKind", {"akLeft", "akTop", "akRight", "akBottom"});
+  return t;
+}
+
+const TTypeInfo& SetTypeInfo(TAnchors) {
+  static const TTypeInfo t = TTypeInfo::Set("TAnchors", EnumTypeInfo(TAnchorKind{}));
+  return t;
+}
 
 // --- TControl ---
 
@@ -30,6 +42,9 @@ const TClassInfo& TControl::StaticClass() {
                                      .Object("Font", &TControl::Font, &TControl::SetFont)
                                      .Integer("TabOrder", &TControl::TabOrder, &TControl::SetTabOrder)
                                      .Boolean("TabStop", &TControl::TabStop, &TControl::SetTabStop)
+                                     .Set("Anchors", &TControl::Anchors, &TControl::SetAnchors)
+                                     .Default(TAnchors{akLeft, akTop})
+                                     .Reference("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu)
                                      .Event("OnClick", &TControl::OnClick)
                                      .Build();
   return info;
@@ -106,6 +121,58 @@ TCustomForm* TControl::ParentForm() const {
 
 void TControl::Click() { OnClick(this); }
 
+TPopupMenu* TControl::PopupMenu() const { return popupMenu_.get(); }
+
+void TControl::SetPopupMenu(TPopupMenu* menu) {
+  if (popupMenu_.get() == menu) return;
+  popupMenu_ = menu;
+  MarkChanged("PopupMenu");
+}
+
+void TControl::SetAnchors(TAnchors v) {
+  if (!ChangeProperty(anchors_, v, "Anchors")) return;
+  // The anchors keep the place the control has now (once read, for a
+  // control read from a resource).
+  if (!Loading()) UpdateAnchorBase();
+}
+
+void TControl::UpdateAnchorBase() {
+  anchorBase_.left = left_;
+  anchorBase_.top = top_;
+  anchorBase_.width = width_;
+  anchorBase_.height = height_;
+  anchorBase_.parentWidth = parent_ ? parent_->width_ : 0;
+  anchorBase_.parentHeight = parent_ ? parent_->height_ : 0;
+}
+
+void TControl::MarkChanged(const AnsiString& propertyName) {
+  TComponent::MarkChanged(propertyName);
+  if (Destroying() || Loading()) return;
+  // Bounds the parent's layout gives are not a new place of the control's
+  // own: its anchors still count from where code or the resource put it.
+  const bool fromLayout = parent_ && parent_->Aligning();
+  if (fromLayout) return;
+  if (propertyName == "Width" || propertyName == "Height" || propertyName == "Left" || propertyName == "Top") {
+    UpdateAnchorBase();
+    // An aligned control that moves takes its new place in the side order.
+    if (parent_ && AlignOf(*this) != alNone) parent_->Realign();
+  } else if (propertyName == "Parent") {
+    UpdateAnchorBase();
+    if (parent_ && AlignOf(*this) != alNone) parent_->Realign();
+  } else if (propertyName == "Align" || propertyName == "Visible") {
+    if (parent_) parent_->Realign();
+  } else if (propertyName == "Caption" || propertyName == "Font" || propertyName == "AutoSize" ||
+             propertyName == "WordWrap") {
+    AdjustAutoSize(*this);
+  }
+}
+
+void TControl::Loaded() {
+  TComponent::Loaded();
+  AdjustAutoSize(*this);
+  UpdateAnchorBase();
+}
+
 // --- TWinControl ---
 
 const TClassInfo& TWinControl::StaticClass() {
@@ -152,6 +219,8 @@ void TWinControl::InsertControl(TControl* control) {
 void TWinControl::RemoveControl(TControl* control) {
   std::erase(controls_, control);
   control->parent_ = nullptr;
+  // An aligned child that leaves gives its space back.
+  Realign();
 }
 
 void TWinControl::CollectTabOrder(std::vector<TWinControl*>& list) const {
@@ -203,6 +272,21 @@ void TWinControl::SetFocus() {
 bool TWinControl::Focused() const {
   const TCustomForm* form = ParentForm();
   return form && form != this && form->ActiveControl() == this;
+}
+
+void TWinControl::Realign() {
+  if (Loading() || Destroying() || aligning_ > 0) return;
+  struct Guard {
+    int& depth;
+    explicit Guard(int& d) : depth(d) { ++depth; }
+    ~Guard() { --depth; }
+  } guard(aligning_);
+  AlignControls(*this);
+}
+
+void TWinControl::Loaded() {
+  TControl::Loaded();
+  Realign();
 }
 
 THandle TWinControl::Handle() {

@@ -32,6 +32,7 @@
 #include "platform/Exceptions.h"
 #include "platform/ui/Colors.h"
 #include "platform/ui/Component.h"
+#include "platform/ui/ComponentPtr.h"
 #include "platform/ui/Event.h"
 #include "platform/ui/Font.h"
 
@@ -74,8 +75,16 @@ struct TMessage {
 constexpr unsigned WM_CLOSE = 0x0010;
 constexpr unsigned WM_USER = 0x0400;
 
+// The edges of its parent a control keeps its distance to when the parent
+// is resized (Layout.h).
+enum TAnchorKind { akLeft, akTop, akRight, akBottom };
+using TAnchors = SetOf<TAnchorKind>;
+const TTypeInfo& EnumTypeInfo(TAnchorKind);
+const TTypeInfo& SetTypeInfo(TAnchors);
+
 class TWinControl;
 class TCustomForm;
+class TPopupMenu;
 
 class TControl : public TComponent {
   PLATFORM_CLASS(TControl)
@@ -129,6 +138,15 @@ class TControl : public TComponent {
   void SetColor(TColor v) { ChangeProperty(color_, v, "Color"); }
   TFont* Font() const { return font_.get(); }
   void SetFont(TFont* font) { font_->Assign(*font); }
+  // The menu a right click opens; its shortcuts work while the control or
+  // one of its children has the focus.
+  TPopupMenu* PopupMenu() const;
+  void SetPopupMenu(TPopupMenu* menu);
+
+  // --- layout (Layout.h) ---
+  // akLeft and akTop by default.
+  TAnchors Anchors() const { return anchors_; }
+  void SetAnchors(TAnchors v);
 
   // --- tab order (used by windowed controls) ---
   // The place among the parent's windowed children when the focus moves
@@ -147,13 +165,32 @@ class TControl : public TComponent {
   virtual void Click();
   TNotifyEvent OnClick;
 
+  // Besides recording the mark: a change of bounds made by code takes the
+  // control's place as the base of its anchors; a change of Align,
+  // Visible or of an aligned control's bounds lays the parent out again; a
+  // label's AutoSize follows its caption and font (Layout.h).
+  void MarkChanged(const AnsiString& propertyName) override;
+
  protected:
   // Width or Height changed (not while the control is read from its
   // resource).
   virtual void Resize() {}
+  // Takes the place read from the resource as the base of the anchors.
+  void Loaded() override;
 
  private:
   friend class TWinControl;
+  friend struct LayoutAccess;
+  // The place the anchors keep: the bounds the control was given and the
+  // size of its parent at that time.
+  struct AnchorBase {
+    int left = 0, top = 0, width = 0, height = 0;
+    int parentWidth = 0, parentHeight = 0;
+  };
+  void UpdateAnchorBase();
+  AnchorBase anchorBase_;
+  TAnchors anchors_{akLeft, akTop};
+  TComponentPtr<TPopupMenu> popupMenu_;
   TWinControl* parent_ = nullptr;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   bool visible_ = true;
@@ -216,8 +253,20 @@ class TWinControl : public TControl {
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
 
+  // Lays the children out: anchors first, then the aligned children
+  // (Layout.h). Runs by itself when the control is resized, when a child's
+  // Align or visibility changes and once the control is read.
+  void Realign();
+  bool Aligning() const { return aligning_ > 0; }
+
+ protected:
+  void Resize() override { Realign(); }
+  void Loaded() override;
+
  private:
   friend class TControl;
+  friend struct LayoutAccess;
+  int aligning_ = 0;
   void InsertControl(TControl* control);
   void RemoveControl(TControl* control);
   void CollectTabOrder(std::vector<TWinControl*>& list) const;

@@ -68,7 +68,7 @@ class TMemo : public TWinControl {
 
   // The user replaces the text. False when refused (ReadOnly); the text is
   // cut to MaxLength.
-  bool EnterText(const AnsiString& text);
+  virtual bool EnterText(const AnsiString& text);
 
   bool WantsKey(Word key, TShiftState shift) const override;
   // Typed characters append to the last line; Enter starts a new line
@@ -115,7 +115,7 @@ class TComboBox : public TWinControl {
   bool UserSelect(int index);
   // The user types text into the edit part. False when refused
   // (csDropDownList style, the control hidden or disabled).
-  bool UserEnterText(const AnsiString& text);
+  virtual bool UserEnterText(const AnsiString& text);
 
   // Enter and Esc press the form's Default / Cancel button.
   void KeyDown(Word& key, TShiftState shift) override;

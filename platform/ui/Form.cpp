@@ -4,7 +4,9 @@
 
 #include "platform/ui/Application.h"
 #include "platform/ui/ClassBuilder.h"
+#include "platform/ui/ComCtrls.h"
 #include "platform/ui/FormResource.h"
+#include "platform/ui/Menus.h"
 
 namespace platform {
 
@@ -217,6 +219,43 @@ void TCustomForm::FocusFirst() {
 void TCustomForm::SetModalResult(TModalResult v) {
   ChangeProperty(modalResult_, v, "ModalResult");
   if (modal_ && v != mrNone) Application().WakeUp();
+}
+
+bool TCustomForm::IsShortCut(Word& key, TShiftState shift) {
+  if (key == 0) return false;
+  // The focused control's own pop-up menu first, then its parents' (the
+  // menu nearest the focus wins), then the form's menus.
+  for (TControl* c = activeControl_.get(); c && c != this; c = c->Parent()) {
+    TPopupMenu* menu = c->PopupMenu();
+    if (menu && menu->IsShortCut(key, shift)) {
+      key = 0;
+      return true;
+    }
+  }
+  return DispatchMenuShortCut(*this, key, shift);
+}
+
+bool TCustomForm::SelectPageForKey(Word& key, TShiftState shift) {
+  if (!shift.Contains(ssCtrl) || shift.Contains(ssAlt)) return false;
+  bool goForward;
+  if (key == VK_TAB) goForward = !shift.Contains(ssShift);
+  else if ((key == VK_NEXT || key == VK_PRIOR) && !shift.Contains(ssShift)) goForward = key == VK_NEXT;
+  else return false;
+  // The page control nearest the focus: the focused one, or the one whose
+  // page holds the focused control.
+  for (TControl* c = activeControl_.get(); c && c != this; c = c->Parent()) {
+    if (auto* pages = dynamic_cast<TPageControl*>(c)) {
+      key = 0;
+      pages->SelectNextPage(goForward);
+      return true;
+    }
+  }
+  return false;
+}
+
+void TCustomForm::Resize() {
+  TWinControl::Resize();
+  OnResize(this);
 }
 
 void TCustomForm::WndProc(TMessage& message) {

@@ -28,7 +28,9 @@
 // message is handled.
 //
 // Keys: with KeyPreview the form's OnKeyDown / OnKeyPress / OnKeyUp see a
-// key before the focused control and consume it by setting it to 0. Enter
+// key before the focused control and consume it by setting it to 0. A key
+// left over goes to the menu shortcuts (IsShortCut), then to the focused
+// control; what it leaves may switch pages (SelectPageForKey). Enter
 // (as a character) and Tab (as a key) not consumed by the form or by the
 // control, and not wanted by the control (WantsKey), move the focus to the
 // next control in tab order (Shift+Tab to the previous one).
@@ -105,6 +107,18 @@ class TCustomForm : public TWinControl {
   bool KeyPreview() const { return keyPreview_; }
   void SetKeyPreview(bool v) { ChangeProperty(keyPreview_, v, "KeyPreview"); }
 
+  // A key the form's key preview left is offered to the menus: the pop-up
+  // menus of the focused control and of its parents, then the menus the
+  // form owns (DispatchMenuShortCut). Sets key to 0 and returns true when
+  // an item's OnClick ran.
+  virtual bool IsShortCut(Word& key, TShiftState shift);
+  // Ctrl+Tab and Ctrl+PageDown choose the next page of the page control
+  // that holds the focus, Ctrl+Shift+Tab and Ctrl+PageUp the previous one,
+  // as a user's choice (OnChanging may refuse it). Sets key to 0 and
+  // returns true when the key was such a key and a page control held the
+  // focus.
+  bool SelectPageForKey(Word& key, TShiftState shift);
+
   // WM_CLOSE runs Close(); other messages are the descendants'.
   void WndProc(TMessage& message) override;
 
@@ -128,7 +142,7 @@ class TCustomForm : public TWinControl {
   virtual void DoClose(TCloseAction& action) { OnClose(this, action); }
   virtual void Activate() { OnActivate(this); }
   virtual void Deactivate() { OnDeactivate(this); }
-  void Resize() override { OnResize(this); }
+  void Resize() override;
   void Notification(TComponent* component, TOperation operation) override;
 
  private:

@@ -230,6 +230,35 @@ void TMenuItem::SetChecked(bool v) {
   }
 }
 
+TComponent* TMenuItem::GetParentComponent() const {
+  if (!parent_) return nullptr;
+  // The root item is never shown: the menu stands for it.
+  if (auto* menu = dynamic_cast<TMenu*>(parent_->Owner()); menu && menu->Items() == parent_) return menu;
+  return parent_;
+}
+
+void TMenuItem::SetParentComponent(TComponent* parent) {
+  TMenuItem* target = nullptr;
+  if (auto* menu = dynamic_cast<TMenu*>(parent)) target = menu->Items();
+  else if (auto* item = dynamic_cast<TMenuItem*>(parent)) target = item;
+  else if (parent)
+    throw EComponentError(AnsiString("Menu item '") + Name() + "' cannot have " + parent->Name() +
+                          " as its parent");
+  if (target == parent_) return;
+  for (const TMenuItem* p = target; p; p = p->parent_)
+    if (p == this) throw EComponentError(AnsiString("Menu item '") + Name() + "' cannot be placed inside itself");
+  if (parent_) {
+    auto& siblings = parent_->items_;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    parent_->MarkChanged("Items");
+  }
+  parent_ = target;
+  if (target) {
+    target->items_.push_back(this);
+    target->MarkChanged("Items");
+  }
+}
+
 void TMenuItem::Click() {
   if (!enabled_) return;
   OnClick(this);
@@ -294,6 +323,25 @@ void TPopupMenu::Popup(int x, int y) {
   MarkChanged("Open");
 }
 
+namespace {
+
+// Whether menu is the pop-up menu of a control in owner's tree, and of one
+// that has the focus or holds the focused control.
+void FindPopupOwners(const TComponent& owner, const TPopupMenu* menu, const TWinControl* focused, bool& attached,
+                     bool& onFocus) {
+  for (int i = 0; i < owner.ComponentCount(); ++i) {
+    const TComponent* c = owner.Components(i);
+    if (const auto* control = dynamic_cast<const TControl*>(c); control && control->PopupMenu() == menu) {
+      attached = true;
+      const auto* windowed = dynamic_cast<const TWinControl*>(control);
+      if (focused && (control == focused || (windowed && windowed->ContainsControl(focused)))) onFocus = true;
+    }
+    FindPopupOwners(*c, menu, focused, attached, onFocus);
+  }
+}
+
+}  // namespace
+
 bool DispatchMenuShortCut(TCustomForm& form, Word& key, TShiftState shift) {
   if (key == 0) return false;
   for (int pass = 0; pass < 2; ++pass) {
@@ -301,7 +349,16 @@ bool DispatchMenuShortCut(TCustomForm& form, Word& key, TShiftState shift) {
       TComponent* c = form.Components(i);
       TMenu* menu = pass == 0 ? static_cast<TMenu*>(dynamic_cast<TMainMenu*>(c))
                               : static_cast<TMenu*>(dynamic_cast<TPopupMenu*>(c));
-      if (menu && menu->IsShortCut(key, shift)) {
+      if (!menu) continue;
+      // A control's pop-up menu answers only while the focus is on that
+      // control: its Ctrl+Delete must not delete a grid row while the user
+      // edits a field elsewhere.
+      if (pass == 1) {
+        bool attached = false, onFocus = false;
+        FindPopupOwners(form, static_cast<TPopupMenu*>(menu), form.ActiveControl(), attached, onFocus);
+        if (attached && !onFocus) continue;
+      }
+      if (menu->IsShortCut(key, shift)) {
         key = 0;
         return true;
       }

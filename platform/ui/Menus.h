@@ -3,8 +3,10 @@
 //
 // A menu keeps its item tree; the renderer draws it and reports clicks
 // (TMenuItem::Click; an item with child items is clicked before its
-// submenu opens, so its OnClick may prepare them). Child items are owned
-// by their parent item, in order. A caption "-" is a separator line; "&" marks the accelerator
+// submenu opens, so its OnClick may prepare them). Child items made by
+// Add are owned by their parent item, in order; items read from a form
+// resource (nested inside their menu or item) are owned by the form and
+// listed by their parent the same way. A caption "-" is a separator line; "&" marks the accelerator
 // character ("&&" is a literal "&").
 //
 // Shortcuts: a TShortCut is the virtual key in the low byte with scShift,
@@ -16,7 +18,10 @@
 // A menu's IsShortCut clicks the item whose shortcut matches, when the
 // item and all its parents are visible and enabled, and tells whether it
 // did. DispatchMenuShortCut offers a key a form did not consume to the
-// menus the form owns (its main menu first).
+// menus the form owns (its main menu first); a pop-up menu that is a
+// control's PopupMenu answers only while that control (or one of its
+// children) has the focus. The form's key handling calls it
+// (TCustomForm::IsShortCut) after the key preview.
 //
 // Radio items: checking a RadioItem unchecks the other radio items of the
 // same GroupIndex under the same parent.
@@ -95,6 +100,15 @@ class TMenuItem : public TComponent {
 
   // Runs OnClick when enabled (a programmatic click runs the same handler).
   virtual void Click();
+
+  // Items nested in a form resource: the enclosing item or menu is the
+  // parent (the form owns them all, the parent lists them in order). An
+  // item of a menu reports the menu as its parent component.
+  bool HasParent() const override { return true; }
+  TComponent* GetParentComponent() const override;
+  // A TMenuItem or a TMenu (then its root item); anything else raises
+  // EComponentError. The item moves to the end of the new parent's items.
+  void SetParentComponent(TComponent* parent) override;
   // The available item in this tree (this item included) with shortCut.
   TMenuItem* FindShortCut(TShortCut shortCut);
 
@@ -165,8 +179,8 @@ class TPopupMenu : public TMenu {
 };
 
 // Offers a key the form did not consume to the menus the form owns: its
-// main menus first, then its pop-up menus. Sets key to 0 and returns true
-// when an item was clicked.
+// main menus first, then its pop-up menus (a control's only while the
+// focus is on it). Sets key to 0 and returns true when an item was clicked.
 bool DispatchMenuShortCut(TCustomForm& form, Word& key, TShiftState shift);
 
 }  // namespace platform

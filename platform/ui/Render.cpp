@@ -7,11 +7,14 @@
 #include "platform/StringList.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ClassInfo.h"
+#include "platform/ui/Collection.h"
 #include "platform/ui/Colors.h"
 #include "platform/ui/Component.h"
 #include "platform/ui/Control.h"
+#include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/PropertyAccess.h"
+#include "platform/ui/StdCtrls.h"
 
 namespace platform {
 
@@ -92,6 +95,21 @@ void AddProperty(RenderProperties& out, const std::string& prefix, const TPersis
       }
       if (auto* list = dynamic_cast<TStringList*>(object)) {
         out[key] = RenderValue::OfText(list->Text());
+        return;
+      }
+      // A collection (status panels, list-view columns and items, a grid's
+      // rows) is its count and each element's properties by index:
+      // "Panels.Count", "Panels_0.Text", as property paths name them.
+      if (auto* items = dynamic_cast<TIndexedItems*>(object)) {
+        const int count = items->ItemCount();
+        out[key + ".Count"] = RenderValue::OfInteger(count, AnsiString(std::to_string(count).c_str()));
+        if (depth + 1 >= kMaxDepth) return;
+        for (int i = 0; i < count; ++i) {
+          TPersistent* item = items->ItemAt(i);
+          if (!item) continue;
+          const std::string itemKey = key + "_" + std::to_string(i) + ".";
+          for (const TPropInfo* q : item->ClassType().Properties()) AddProperty(out, itemKey, *item, *q, depth + 1);
+        }
         return;
       }
       auto* sub = dynamic_cast<TPersistent*>(object);
@@ -288,7 +306,19 @@ bool TRenderHost::ApplyText(TControl* control, const std::string& utf8) {
   try {
     // The text comes back in the next change set as the control holds it
     // (what the code page cannot represent included).
-    control->SetText(AnsiString::FromUtf8(utf8));
+    // Text the user entered goes the way typing goes (read-only and length
+    // checks, data-aware controls entering edit); other controls take it
+    // as their text.
+    const AnsiString text = AnsiString::FromUtf8(utf8);
+    if (auto* edit = dynamic_cast<TEdit*>(control)) {
+      edit->EnterText(text);
+    } else if (auto* memo = dynamic_cast<TMemo*>(control)) {
+      memo->EnterText(text);
+    } else if (auto* combo = dynamic_cast<TComboBox*>(control)) {
+      combo->UserEnterText(text);
+    } else {
+      control->SetText(text);
+    }
   } catch (...) {
     Application().HandleException(control);
   }

@@ -21,7 +21,8 @@
 // text names them); Boolean properties are booleans; other ordinals are
 // integers with their identifier text ("talClient", "[fsBold]"); floats
 // keep their text too. An owned sub-object (Font) is flattened into its
-// own properties ("Font.Name", "Font.Size"); a reference to a component is
+// own properties ("Font.Name", "Font.Size"); a collection is its count and
+// its elements' properties ("Panels.Count", "Panels_0.Text"); a reference to a component is
 // its instance id (0 when empty); a string list is its text; events are
 // not values and are left out.
 //

@@ -113,7 +113,7 @@ class TEdit : public TWinControl {
 
   // The user replaces the text (the renderer reports what was typed).
   // False when refused (ReadOnly); the text is cut to MaxLength.
-  bool EnterText(const AnsiString& text);
+  virtual bool EnterText(const AnsiString& text);
   void Clear() { SetText(""); }
 
   // Typed characters append to the text (Backspace removes the last
@@ -169,7 +169,7 @@ class TPanel : public TWinControl {
   void SetBevelOuter(TBevelCut v) { ChangeProperty(bevelOuter_, v, "BevelOuter"); }
   TBevelCut BevelInner() const { return bevelInner_; }
   void SetBevelInner(TBevelCut v) { ChangeProperty(bevelInner_, v, "BevelInner"); }
-  // Stored for the renderer; the platform does not lay controls out.
+  // Resolved by the platform's layout (Layout.h).
   TAlign Align() const { return align_; }
   void SetAlign(TAlign v) { ChangeProperty(align_, v, "Align"); }
   TAlignment Alignment() const { return alignment_; }
