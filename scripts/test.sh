@@ -24,3 +24,7 @@ CORVANE_PG_URL=$(bash scripts/pg-test-cluster.sh start "$pg_dir")
 export CORVANE_PG_URL
 
 ctest --preset "$preset"
+
+# The browser client: golden frames and unit tests with node, then the
+# journeys in headless Chromium against the demonstration host.
+bash scripts/browser-tests.sh "build/$preset/bin/host_web_demo"
