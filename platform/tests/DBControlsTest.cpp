@@ -11,6 +11,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/Render.h"
 
 namespace platform::dbcontrolstest {
 namespace {
@@ -177,6 +178,35 @@ TEST_F(DBControls, PostWritesThePendingText) {
   EXPECT_EQ(cds.State(), TDataSetState::dsBrowse);
   EXPECT_EQ(Str(Name().AsString()), "NEW");
   EXPECT_EQ(Str(edit->Text()), "<NEW>");
+}
+
+// Text a renderer sends for a control is entered the way typing is: the
+// data set goes into edit and the text reaches the field on Post; a
+// read-only edit refuses it.
+TEST_F(DBControls, TextFromTheRendererIsEnteredAsTyping) {
+  struct NoRenderer : IRenderer {
+    void OnFormShown(const FormSnapshot&) override {}
+    void OnChanges(const ChangeSet&) override {}
+    void OnFormHidden(std::uint64_t) override {}
+    void OnFormClosed(std::uint64_t) override {}
+  } renderer;
+  TRenderHost host(renderer);
+  RenderInput input;
+  input.Kind = TRenderInputKind::Text;
+  input.TargetId = edit->InstanceId();
+  input.Utf8Text = "typed";
+  edit->SetFocus();
+  ASSERT_TRUE(host.Apply(input));
+  EXPECT_EQ(cds.State(), TDataSetState::dsEdit);
+  cds.Post();
+  EXPECT_EQ(setTexts, (std::vector<std::string>{"typed"}));
+  EXPECT_EQ(Str(Name().AsString()), "TYPED");
+
+  edit->SetReadOnly(true);
+  input.Utf8Text = "refused";
+  host.Apply(input);
+  EXPECT_EQ(cds.State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(Str(edit->Text()), "<TYPED>");
 }
 
 TEST_F(DBControls, RefusedValueKeepsTextAndFocus) {

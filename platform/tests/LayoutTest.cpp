@@ -10,8 +10,10 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ComponentPtr.h"
+#include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/Layout.h"
+#include "platform/ui/PropertyAccess.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/TextMetrics.h"
 
@@ -91,6 +93,25 @@ TEST_F(LayoutTest, AlignedChildrenShareTheClientAreaInSideOrder) {
   // One that goes gives its space back.
   delete made[3];
   EXPECT_EQ(BoundsOf(*made[5]), (TBounds{0, 30, 450, 245}));
+}
+
+TEST_F(LayoutTest, MemosComboBoxesAndRadioGroupsAlignAndFormsTakeAClientSize) {
+  auto* memo = Make<TMemo>("mmoNote", form_.get(), {5, 5, 10, 10});
+  auto* combo = Make<TComboBox>("cbxKind", form_.get(), {5, 5, 10, 21});
+  auto* radio = Make<TRadioGroup>("rgpMode", form_.get(), {5, 5, 60, 10});
+  // As a resource or a settings document would set them.
+  ASSERT_TRUE(SetPropValueByPath(*combo, "Align", A(u8"alTop")));
+  ASSERT_TRUE(SetPropValueByPath(*radio, "Align", A(u8"alLeft")));
+  ASSERT_TRUE(SetPropValueByPath(*memo, "Align", A(u8"alClient")));
+  EXPECT_EQ(BoundsOf(*combo), (TBounds{0, 0, 400, 21}));
+  EXPECT_EQ(BoundsOf(*radio), (TBounds{0, 21, 60, 279}));
+  EXPECT_EQ(BoundsOf(*memo), (TBounds{60, 21, 340, 279}));
+  // The client size is the form's size; setting it lays the form out.
+  ASSERT_TRUE(SetPropValueByPath(*form_, "ClientWidth", A(u8"618")));
+  ASSERT_TRUE(SetPropValueByPath(*form_, "ClientHeight", A(u8"443")));
+  EXPECT_EQ(form_->Width(), 618);
+  EXPECT_EQ(form_->ClientHeight(), 443);
+  EXPECT_EQ(BoundsOf(*memo), (TBounds{60, 21, 558, 422}));
 }
 
 TEST_F(LayoutTest, AnchorsKeepTheirDistanceWhenTheParentIsResized) {

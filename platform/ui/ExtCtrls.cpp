@@ -49,6 +49,7 @@ std::vector<AnsiString> SplitLines(const AnsiString& text) {
 const TClassInfo& TMemo::StaticClass() {
   static const TClassInfo info =
       TClassBuilder<TMemo>("TMemo", TWinControl::StaticClass())
+          .Enumeration("Align", &TMemo::Align, &TMemo::SetAlign).Default(alNone)
           .Strings("Lines", &TMemo::Lines, &TMemo::SetLines)
           .Integer("MaxLength", &TMemo::MaxLength, &TMemo::SetMaxLength).Default(0)
           .Boolean("ReadOnly", &TMemo::ReadOnly, &TMemo::SetReadOnly).Default(false)
@@ -173,6 +174,7 @@ void TMemo::KeyDown(Word& key, TShiftState shift) {
 const TClassInfo& TComboBox::StaticClass() {
   static const TClassInfo info =
       TClassBuilder<TComboBox>("TComboBox", TWinControl::StaticClass())
+          .Enumeration("Align", &TComboBox::Align, &TComboBox::SetAlign).Default(alNone)
           .Enumeration("Style", &TComboBox::Style, &TComboBox::SetStyle).Default(csDropDown)
           .Integer("DropDownCount", &TComboBox::DropDownCount, &TComboBox::SetDropDownCount).Default(8)
           .Strings("Items", &TComboBox::Items, &TComboBox::SetItems)
@@ -283,6 +285,7 @@ void TComboBox::KeyDown(Word& key, TShiftState shift) {
 const TClassInfo& TRadioGroup::StaticClass() {
   static const TClassInfo info =
       TClassBuilder<TRadioGroup>("TRadioGroup", TWinControl::StaticClass())
+          .Enumeration("Align", &TRadioGroup::Align, &TRadioGroup::SetAlign).Default(alNone)
           .Integer("Columns", &TRadioGroup::Columns, &TRadioGroup::SetColumns).Default(1)
           .Integer("ItemIndex", &TRadioGroup::ItemIndex, &TRadioGroup::SetItemIndex).Default(-1)
           .Strings("Items", &TRadioGroup::Items, &TRadioGroup::SetItems)

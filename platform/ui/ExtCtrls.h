@@ -56,6 +56,8 @@ class TMemo : public TWinControl {
   void SetMaxLength(int v) { ChangeProperty(maxLength_, v < 0 ? 0 : v, "MaxLength"); }
   bool ReadOnly() const { return readOnly_; }
   void SetReadOnly(bool v) { ChangeProperty(readOnly_, v, "ReadOnly"); }
+  TAlign Align() const { return align_; }
+  void SetAlign(TAlign v) { ChangeProperty(align_, v, "Align"); }
   TScrollStyle ScrollBars() const { return scrollBars_; }
   void SetScrollBars(TScrollStyle v) { ChangeProperty(scrollBars_, v, "ScrollBars"); }
   bool WantReturns() const { return wantReturns_; }
@@ -79,6 +81,7 @@ class TMemo : public TWinControl {
   TNotifyEvent OnChange;
 
  private:
+  TAlign align_ = alNone;
   // Replaces the text; true when it changed.
   bool StoreText(const AnsiString& text);
 
@@ -105,6 +108,8 @@ class TComboBox : public TWinControl {
   void SetItemIndex(int index);
   AnsiString Text() const;
   void SetText(const AnsiString& text);
+  TAlign Align() const { return align_; }
+  void SetAlign(TAlign v) { ChangeProperty(align_, v, "Align"); }
   TComboBoxStyle Style() const { return style_; }
   void SetStyle(TComboBoxStyle v);
   int DropDownCount() const { return dropDownCount_; }
@@ -128,6 +133,7 @@ class TComboBox : public TWinControl {
   void Loaded() override;
 
  private:
+  TAlign align_ = alNone;
   int IndexOfText(const AnsiString& text) const;
   // Selects index (in range or -1) and text, marking what changed.
   void Store(int index, const AnsiString& text);
@@ -153,6 +159,8 @@ class TRadioGroup : public TWinControl {
   // ItemIndex before Items) and reads as the last item.
   void SetItemIndex(int index);
   // 1 to 16.
+  TAlign Align() const { return align_; }
+  void SetAlign(TAlign v) { ChangeProperty(align_, v, "Align"); }
   int Columns() const { return columns_; }
   void SetColumns(int v);
 
@@ -161,6 +169,7 @@ class TRadioGroup : public TWinControl {
   bool UserSelect(int index);
 
  private:
+  TAlign align_ = alNone;
   std::unique_ptr<TStringList> items_ = std::make_unique<TStringList>();
   int itemIndex_ = -1;
   int columns_ = 1;

@@ -26,6 +26,8 @@ const TClassInfo& TCustomForm::StaticClass() {
           .Enumeration("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState)
           .Default(wsNormal)
           .Integer("ModalResult", &TCustomForm::ModalResult, &TCustomForm::SetModalResult)
+          .Integer("ClientWidth", &TCustomForm::ClientWidth, &TCustomForm::SetClientWidth)
+          .Integer("ClientHeight", &TCustomForm::ClientHeight, &TCustomForm::SetClientHeight)
           .Event("OnCreate", &TCustomForm::OnCreate)
           .Event("OnDestroy", &TCustomForm::OnDestroy)
           .Event("OnShow", &TCustomForm::OnShow)

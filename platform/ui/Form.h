@@ -80,6 +80,12 @@ class TCustomForm : public TWinControl {
   void Hide();
   TModalResult ShowModal();
   bool Modal() const { return modal_; }
+  // The client area is the form's whole Width x Height (the renderer draws
+  // the caption, menu bar and border outside it), so these are the size.
+  int ClientWidth() const { return Width(); }
+  void SetClientWidth(int v) { SetWidth(v); }
+  int ClientHeight() const { return Height(); }
+  void SetClientHeight(int v) { SetHeight(v); }
   TModalResult ModalResult() const { return modalResult_; }
   void SetModalResult(TModalResult v);
   TWindowState WindowState() const { return windowState_; }
