@@ -862,6 +862,13 @@ platform::ReconcileAnswer ProgramProvider::ApplyDelta(const AnsiString&, const p
           where += (where.empty() ? " WHERE " : " AND ") + shape.masterKey[k] + " = ?";
           params.push_back(master.Stored(*shape.master->FindColumn(shape.masterKey[k]), row.current[f], path));
         }
+        // Several server processes may share one PostgreSQL database: the
+        // number is taken under a lock of this table of this company that
+        // lasts until the apply's transaction ends (SQLite's write
+        // transaction already excludes every other writer).
+        if (db.Kind() == storage::Engine::Postgres)
+          db.Execute("SELECT count(*) FROM (SELECT pg_advisory_xact_lock(hashtext(CAST(? AS TEXT)))) AS numbering_lock",
+                     {storage::Value("numbering " + session_.Database() + "." + shape.master->name)});
         auto r = db.Execute("SELECT " + last + " FROM " + shape.master->name + where, params);
         long long highest = 0;
         std::size_t width = 1;
