@@ -27,4 +27,4 @@ ctest --preset "$preset"
 
 # The browser client: golden frames and unit tests with node, then the
 # journeys in headless Chromium against the demonstration host.
-bash scripts/browser-tests.sh "build/$preset/bin/host_web_demo"
+bash scripts/browser-tests.sh "build/$preset/bin/host_web_demo" "build/$preset/bin"

@@ -232,7 +232,7 @@ class FormDrawing {
         Object.assign(a, { type: 'text', value: text(p, 'Text'), tabindex: '-1', spellcheck: 'false', autocomplete: 'off' });
         if (bool(p, 'ReadOnly')) a.readonly = '';
         if (!enabled) a.disabled = '';
-        if (ident(p, 'PasswordChar', '#0') !== '#0' && text(p, 'PasswordChar', '') !== '') a.type = 'password';
+        if (ident(p, 'PasswordChar', '#0') !== '#0') a.type = 'password';
         return h('input', { k: node.id, cls: cls(), a, s: style });
       }
       case 'memo': {

@@ -15,9 +15,13 @@
 #include "host/shell/ProgramModule.h"
 #include "host/shell/ServerAccountService.h"
 #include "host/shell/WorkCenter.h"
+#include "platform/Paths.h"
+#include "platform/Registry.h"
+#include "platform/data/SocketConnection.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ComponentPtr.h"
 #include "platform/ui/Dialogs.h"
+#include "server/appserver/ServerSetup.h"
 #if defined(HALDEN_WITH_WEB)
 #include "host/web/WebServer.h"
 #endif
@@ -48,6 +52,36 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   return true;
 }
 
+// Installs the installation's application server in this process (the
+// address "127.0.0.1"): its storage from the server folder's CorvaneS.ini.
+// Returns false, with the reason in message, when it cannot run.
+bool InstallServer(std::string& message) {
+  platform::TRegistry registry;
+  platform::AnsiString folder;
+  if (registry.OpenKeyReadOnly("Software\\KVT\\Corvane")) folder = platform::Trim(registry.ReadString("ServerPath"));
+  if (folder.IsEmpty()) {
+    message = "the registry has no ServerPath, so the server's CorvaneS.ini cannot be found";
+    return false;
+  }
+  platform::AnsiString file = platform::IncludeTrailingPathDelimiter(folder) + "CorvaneS.ini";
+  if (!platform::FileExists(file)) {
+    message = "there is no " + file.ToUtf8();
+    return false;
+  }
+  server::AppServerOptionsResult parsed = server::ParseAppServerOptions({"HaldenWorkCenter", "--config", file.ToUtf8()});
+  if (!parsed.options) {
+    message = file.ToUtf8() + ": " + parsed.message;
+    return false;
+  }
+  try {
+    server::InstallInProcessServer(server::MakeServerContext(*parsed.options));
+  } catch (const std::exception& e) {
+    message = std::string("its database cannot be opened: ") + e.what();
+    return false;
+  }
+  return true;
+}
+
 // Ends the application when the menu, the main window, is closed.
 struct MenuCloser {
   void MenuClose(platform::TObject*, platform::TCloseAction& action) {
@@ -74,6 +108,14 @@ int main(int argc, char** argv) {
                  "programs cannot be opened.\n");
 
   host::TServerAccountService accounts;
+  bool serverInstalled = false;
+  if (accounts.Address() == platform::AnsiString(platform::kInProcessAddress)) {
+    std::string problem;
+    serverInstalled = InstallServer(problem);
+    if (!serverInstalled)
+      std::fprintf(stderr, "HaldenWorkCenter: the application server cannot run in this process: %s.\n",
+                   problem.c_str());
+  }
   host::TWorkCenter center(accounts, folders);
   host::RegisterManagerClass(&center);
 
@@ -101,6 +143,7 @@ int main(int argc, char** argv) {
   if (login) login->Free();
   if (answer != platform::mrOk || !center.LoggedIn()) {
     host::RegisterManagerClass(nullptr);
+    if (serverInstalled) server::InstallInProcessServer(nullptr);
     return 0;
   }
 
@@ -115,5 +158,6 @@ int main(int argc, char** argv) {
   center.LogOut();
   if (menu) menu->Free();
   host::RegisterManagerClass(nullptr);
+  if (serverInstalled) server::InstallInProcessServer(nullptr);
   return 0;
 }

@@ -29,6 +29,7 @@ TLoginForm::TLoginForm(platform::TComponent* owner) : TForm(owner) {
   edCompany = Place<TEdit>(this, this, "edCompany", 120, 56, 200, 24);
   Place<TLabel>(this, this, "lblPassword", 24, 92, 90, 20, "Password");
   edPassword = Place<TEdit>(this, this, "edPassword", 120, 88, 200, 24);
+  edPassword->SetPasswordChar('*');
   lblStatus = Place<TLabel>(this, this, "lblStatus", 24, 124, 300, 20);
   btnOK = Place<TButton>(this, this, "btnOK", 140, 156, 84, 28, "OK");
   btnOK->SetDefault(true);

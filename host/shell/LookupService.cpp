@@ -2,7 +2,12 @@
 
 #include <ctime>
 
+#include "host/shell/CharacterPicker.h"
 #include "host/shell/FormBuilding.h"
+#include "host/shell/LookupWindow.h"
+#include "host/shell/PhrasePicker.h"
+#include "host/shell/WorkCenter.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/ui/ClassBuilder.h"
 #include "platform/ui/ComponentPtr.h"
 
@@ -54,20 +59,30 @@ int ToNumber(const AnsiString& text) {
 
 AnsiString Num(int value) { return AnsiString::FromBytes(std::to_string(value)); }
 
-// Runs a service window modally, takes its result text when it ended with
-// OK, and frees it whatever happens.
+// A service window shown modally and freed whatever happens (unless it
+// freed itself).
+template <class F>
+class TServiceForm {
+ public:
+  explicit TServiceForm(F* form) : form_(form) {}
+  ~TServiceForm() {
+    if (form_) form_->Free();
+  }
+  TServiceForm(const TServiceForm&) = delete;
+  TServiceForm& operator=(const TServiceForm&) = delete;
+  F* operator->() const { return form_.get(); }
+  // True when the window ended with OK.
+  bool RunOk() { return form_->ShowModal() == platform::mrOk && form_; }
+
+ private:
+  platform::TComponentPtr<F> form_;
+};
+
+// Runs a service window and takes its result text when it ended with OK.
 template <class F>
 AnsiString RunForResult(F* form) {
-  platform::TComponentPtr<F> guard(form);
-  struct Free {
-    platform::TComponentPtr<F>& form;
-    ~Free() {
-      if (form) form->Free();
-    }
-  } free{guard};
-  AnsiString result;
-  if (form->ShowModal() == platform::mrOk && guard) result = guard->ResultText();
-  return result;
+  TServiceForm<F> guard(form);
+  return guard.RunOk() ? guard->ResultText() : AnsiString();
 }
 
 }  // namespace
@@ -179,7 +194,10 @@ void TDatePickerForm::btnOKClick(platform::TObject*) {
 const platform::DispatchTable<TLookupService>& TLookupService::AutomationMembers() {
   static const auto table = platform::DispatchTable<TLookupService>("F2WindowC.Class1")
                                 .Method("GetCalcValue", &TLookupService::GetCalcValue)
-                                .Method("ShowInputDay", &TLookupService::ShowInputDay);
+                                .Method("ShowInputDay", &TLookupService::ShowInputDay)
+                                .Method("F2GetData", &TLookupService::F2GetData)
+                                .Method("GetPhrase2", &TLookupService::GetPhrase2)
+                                .Method("ShowCharaters", &TLookupService::ShowCharaters);
   return table;
 }
 
@@ -202,6 +220,45 @@ AnsiString TLookupService::ShowInputDay(const Variant& params) {
   auto* form = platform::CreateForm<TDatePickerForm>(nullptr);
   form->SetDate(date, roc);
   return RunForResult(form);
+}
+
+// Asked for each window: the connection's objects belong to the login
+// they were made for.
+Variant TLookupService::Validator() {
+  if (!center_ || !center_->LoggedIn()) return Variant();
+  return center_->Accounts().ServiceObject("Validator");
+}
+
+Variant TLookupService::F2GetData(Variant& params) {
+  TLookupRequest request;
+  AnsiString error;
+  if (!ReadLookupRequest(params.Deref(), request, error)) {
+    platform::MessageDlg(error, platform::mtError, {platform::mbOK});
+    return Variant();
+  }
+  TServiceForm<TLookupWindowForm> form(platform::CreateForm<TLookupWindowForm>(nullptr));
+  if (!form->Open(Validator(), request)) {
+    platform::MessageDlg(form->ErrorText(), platform::mtError, {platform::mbOK});
+    return Variant();
+  }
+  return form.RunOk() ? form->Result() : Variant();
+}
+
+int TLookupService::GetPhrase2(const Variant&, const Variant&, const Variant&, Variant& text) {
+  TServiceForm<TPhrasePickerForm> form(platform::CreateForm<TPhrasePickerForm>(nullptr));
+  if (!form->Open(Validator(), platform::VarToStr(text.Deref()))) {
+    platform::MessageDlg(form->ErrorText(), platform::mtError, {platform::mbOK});
+    return -2;
+  }
+  if (!form.RunOk()) return -1;
+  text = Variant(form->ResultText());
+  return 0;
+}
+
+Variant TLookupService::ShowCharaters(Variant&, Variant&, Variant&, const Variant&, Variant&) {
+  AnsiString picked = RunForResult(platform::CreateForm<TCharacterPickerForm>(nullptr));
+  if (picked.IsEmpty()) return Variant();
+  return platform::VarArrayOf({Variant(picked)});
 }
 
 Variant CreateLookupService(TWorkCenter* center) { return Variant(std::make_shared<TLookupService>(center)); }

@@ -8,6 +8,21 @@
 //       or "" when cancelled: the date picker; with the first element true
 //       the year is also shown in the Republic-of-China count (year -
 //       1911).
+//   F2GetData(var params[19]) -> the rows picked in the look-up window
+//       (LookupWindow.h): an array of rows, each the server's 1-D array of
+//       cells, cell 0 the code; Empty when cancelled or when the window
+//       cannot be shown (the user is told why). Element 0 is the table,
+//       1 the kind, 3 true lets the user pick several rows, 4 is the
+//       starting text, 9 true makes it filter the rows (otherwise it only
+//       places the current row).
+//   GetPhrase2(user, company, window, var text) -> 0 with the chosen
+//       phrase in text, -1 when cancelled, -2 when the phrases cannot be
+//       read (the user is told why); text is left alone unless 0.
+//   ShowCharaters(var user, var company, var code, flag, var window) ->
+//       [the chosen character] or Empty when cancelled
+//       (CharacterPicker.h).
+// The rows and phrases come from the validator of the host's own server
+// connection (the one the manager's Com_Validator hands out).
 #pragma once
 
 #include "host/shell/Calculator.h"
@@ -74,8 +89,15 @@ class TLookupService : public platform::Dispatchable<TLookupService> {
 
   platform::AnsiString GetCalcValue(platform::Variant& expression, const platform::Variant& window);
   platform::AnsiString ShowInputDay(const platform::Variant& params);
+  platform::Variant F2GetData(platform::Variant& params);
+  int GetPhrase2(const platform::Variant& user, const platform::Variant& company, const platform::Variant& window,
+                 platform::Variant& text);
+  platform::Variant ShowCharaters(platform::Variant& user, platform::Variant& company, platform::Variant& code,
+                                  const platform::Variant& flag, platform::Variant& window);
 
  private:
+  platform::Variant Validator();
+
   TWorkCenter* center_;
 };
 

@@ -1,13 +1,18 @@
 // TServerAccountService: IAccountService over the application server
-// named by the client configuration ("127.0.0.1": the server in this
-// process; any other address: TCP).
+// named by the client configuration ("127.0.0.1": the server installed in
+// this process, when there is one; any other address: TCP).
 //
 // The login opens a login connection (credential "L1 <user>"), creates
-// "Corvane.Login" and calls its LogIn(user, company, password), which
-// answers [accepted, token or refusal text, company database]. The token
-// becomes the session credential "S1 <token>"; from then on the host's
-// own connection creates "MarnoSrv.Class1" (programs and rights,
-// validator, counter) and "Corvane.Messages" (message texts).
+// "Corvane.Login" and proves the password by its challenge
+// (server::LogInOverWire); the password never travels. The token it
+// answers becomes the session credential "S1 <token>", which every later
+// connection of the process presents. The session's "Corvane.Session"
+// object then tells the companies granted to the user (a company not
+// among them refuses the login and ends the session), the programs of the
+// menu with their rights (Programs) and ends the session (LogOut).
+// Message texts come from "Corvane.Messages"; the validator and the
+// counter from "MarnoSrv.Class1" CreateService, on a connection bound to
+// the user, the company and one of the user's programs.
 #pragma once
 
 #include <memory>
@@ -32,7 +37,11 @@ class TServerAccountService : public IAccountService {
   platform::AnsiString MessageText(const platform::AnsiString& type, const platform::AnsiString& code) override;
   platform::Variant ServiceObject(const platform::AnsiString& name) override;
 
+  const platform::AnsiString& Address() const { return address_; }
+  int Port() const { return port_; }
+
  private:
+  platform::Variant Session();
   platform::Variant Server();
 
   platform::AnsiString address_;
@@ -40,7 +49,9 @@ class TServerAccountService : public IAccountService {
   platform::AnsiString user_;
   platform::AnsiString company_;
   platform::AnsiString database_;
-  std::unique_ptr<platform::TSocketConnection> connection_;
+  platform::AnsiString program_;  // a program of the user's menu, for the services' connection
+  std::unique_ptr<platform::TSocketConnection> session_;
+  std::unique_ptr<platform::TSocketConnection> server_;
 };
 
 }  // namespace host

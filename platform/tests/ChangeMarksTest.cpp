@@ -12,6 +12,7 @@
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/ListBox.h"
+#include "platform/ui/StdCtrls.h"
 #include "TestRenderer.h"
 
 namespace platform::changemarkstest {
@@ -76,6 +77,39 @@ TEST(ChangeMarks, DirectEditsOfStringListsReachTheNextChangeSet) {
       Application().Reset();
     }
   }
+}
+
+// A password edit's text never reaches the renderer: the snapshot and the
+// change sets carry one mark per byte, typed text included.
+TEST(ChangeMarks, PasswordEditsSendOnlyMarks) {
+  TComponentPtr<TForm> form(new TForm(nullptr));
+  auto* edit = new TEdit(form.get());
+  edit->SetParent(form.get());
+  edit->SetName("edPassword");
+  edit->SetText("abc");
+  edit->SetPasswordChar('*');
+  TTestRenderer renderer;
+  {
+    TRenderHost host(renderer);
+    form->Show();
+    TTestRenderer::Round();
+    const RenderNode* node = renderer.SnapshotNode("edPassword");
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->Properties.at("Text").Utf8, "***");
+    ASSERT_TRUE(renderer.Type(host, edit->InstanceId(), "secret"));
+    TTestRenderer::Round();
+    EXPECT_EQ(edit->Text(), AnsiString("secret"));
+    ASSERT_EQ(renderer.ChangeSets.size(), 1u);
+    ASSERT_EQ(renderer.ChangeSets[0].Changed.size(), 1u);
+    EXPECT_EQ(renderer.ChangeSets[0].Changed[0].Properties.at("Text").Utf8, "******");
+    // Clearing the mark shows the text again.
+    edit->SetPasswordChar(0);
+    TTestRenderer::Round();
+    ASSERT_EQ(renderer.ChangeSets.size(), 2u);
+    EXPECT_EQ(renderer.ChangeSets[1].Changed[0].Properties.at("Text").Utf8, "secret");
+  }
+  delete form.get();
+  Application().Reset();
 }
 
 }  // namespace platform::changemarkstest

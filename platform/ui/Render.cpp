@@ -117,9 +117,17 @@ void AddProperty(RenderProperties& out, const std::string& prefix, const TPersis
       for (const TPropInfo* q : sub->ClassType().Properties()) AddProperty(out, key + ".", *sub, *q, depth + 1);
       return;
     }
-    case TTypeKind::tkString:
-      out[key] = RenderValue::OfText(p.GetStr(instance));
+    case TTypeKind::tkString: {
+      AnsiString value = p.GetStr(instance);
+      // A password edit's text is sent masked, one mark per byte.
+      const auto* edit = depth == 0 && p.Name() == "Text" ? dynamic_cast<const TEdit*>(&instance) : nullptr;
+      if (edit && edit->PasswordChar() != 0) {
+        const std::string marks(value.Length(), edit->PasswordChar());
+        value = AnsiString(marks.data(), marks.size());
+      }
+      out[key] = RenderValue::OfText(value);
       return;
+    }
     case TTypeKind::tkFloat:
       if (GetPropValue(instance, p.Name(), text)) out[key] = RenderValue::OfFloat(text);
       return;

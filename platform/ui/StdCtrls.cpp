@@ -128,6 +128,7 @@ const TClassInfo& TEdit::StaticClass() {
           .String("Text", &TEdit::Text, &TEdit::SetText)
           .Integer("MaxLength", &TEdit::MaxLength, &TEdit::SetMaxLength).Default(0)
           .Boolean("ReadOnly", &TEdit::ReadOnly, &TEdit::SetReadOnly).Default(false)
+          .Char("PasswordChar", &TEdit::PasswordChar, &TEdit::SetPasswordChar).Default(char(0))
           .Enumeration("CharCase", &TEdit::CharCase, &TEdit::SetCharCase).Default(ecNormal)
           .Event("OnChange", &TEdit::OnChange)
           .Build();
@@ -162,6 +163,11 @@ void TEdit::SetText(const AnsiString& v) { StoreText(Cased(v)); }
 void TEdit::SetCharCase(TEditCharCase v) {
   if (!ChangeProperty(charCase_, v, "CharCase")) return;
   StoreText(Cased(TControl::Text()));
+}
+
+void TEdit::SetPasswordChar(char v) {
+  // The shown text changes with it.
+  if (ChangeProperty(passwordChar_, v, "PasswordChar")) MarkChanged("Text");
 }
 
 bool TEdit::EnterText(const AnsiString& text) {

@@ -107,6 +107,10 @@ class TEdit : public TWinControl {
   void SetMaxLength(int v) { ChangeProperty(maxLength_, v < 0 ? 0 : v, "MaxLength"); }
   bool ReadOnly() const { return readOnly_; }
   void SetReadOnly(bool v) { ChangeProperty(readOnly_, v, "ReadOnly"); }
+  // Not #0: the edit shows this character for each byte of its text, and
+  // the renderer is sent only that (the text never leaves the process).
+  char PasswordChar() const { return passwordChar_; }
+  void SetPasswordChar(char v);
   TEditCharCase CharCase() const { return charCase_; }
   // Converts the text held now as well.
   void SetCharCase(TEditCharCase v);
@@ -129,6 +133,7 @@ class TEdit : public TWinControl {
 
   int maxLength_ = 0;
   bool readOnly_ = false;
+  char passwordChar_ = 0;
   TEditCharCase charCase_ = ecNormal;
   char pendingLead_ = 0;
 };

@@ -21,6 +21,7 @@ using storage::Value;
 namespace chr = std::chrono;
 
 constexpr const char* kProgram = "VORN21";
+constexpr const char* kTestProgram = "TestPrg";
 constexpr const char* kCreatedOn = "2025010208:00:00";  // the form of the server's stamps
 
 std::string U(const char8_t* text) { return reinterpret_cast<const char*>(text); }
@@ -365,6 +366,11 @@ void SeedSystem(storage::Connection& db, const DemoOptions& options) {
     server::StoreRights(db, u.userId, kProgram, {u.powerData, "", "'" + u.group + "'", ""});
   }
   server::StoreProgram(db, kProgram, U(u8"人事异动单"), SlipProgramSettings());
+  // The host's test program (module TestPrgC.so): the administrator may
+  // open it, to try the host before every program is installed.
+  server::StoreProgram(db, kTestProgram, U(u8"测试程序"), {});
+  for (const auto& u : DemoUsers())
+    if (u.userId == "admin") server::StoreRights(db, u.userId, kTestProgram, {u.powerData, "", "'" + u.group + "'", ""});
   server::StoreMessages(db, ShippedMessageTexts());
 }
 

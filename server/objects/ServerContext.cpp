@@ -1,6 +1,7 @@
 #include "server/objects/ServerContext.h"
 
 #include "platform/DispatchTable.h"
+#include "platform/ProgramController.h"
 #include "platform/wire/InProcessServer.h"
 #include "server/core/DbText.h"
 #include "server/objects/Credential.h"
@@ -48,6 +49,7 @@ class SessionObject : public platform::Dispatchable<SessionObject> {
     static const auto table = platform::DispatchTable<SessionObject>("Corvane.Session")
                                   .Method("User", &SessionObject::User)
                                   .Method("Companies", &SessionObject::Companies)
+                                  .Method("Programs", &SessionObject::Programs)
                                   .Method("LogOut", &SessionObject::LogOut);
     return table;
   }
@@ -64,6 +66,29 @@ class SessionObject : public platform::Dispatchable<SessionObject> {
     for (const CompanyEntry& e : entries)
       out.push_back(platform::VarArrayOf({platform::Variant(FromDb(e.companyId)), platform::Variant(FromDb(e.database)),
                                           platform::Variant(FromDb(e.companyName))}));
+    return platform::VarArrayOf(std::move(out));
+  }
+  // One [program code, program name, rights mask] per defined program the
+  // user has a rights record of that grants something, by program code
+  // (the host's menu).
+  platform::Variant Programs() {
+    auto r = context_->WithSystem([&](storage::Connection& db) {
+      return db.Execute(
+          "SELECT P.PROGRAM, P.PROGRAM_NAME, R.POWER_DATA FROM SYS_RIGHTS R "
+          "JOIN SYS_PROGRAM P ON P.PROGRAM = R.PROGRAM WHERE R.USER_ID = ? ORDER BY P.PROGRAM",
+          {identity_.user.userId});
+    });
+    auto text = [&](std::size_t row, std::size_t column) {
+      const storage::Value& v = r.rows[row][column];
+      return v.IsNull() ? std::string() : v.AsText();
+    };
+    std::vector<platform::Variant> out;
+    for (std::size_t i = 0; i < r.rows.size(); ++i) {
+      int mask = ProgramRightsMask(text(i, 2));
+      if (mask == 0) continue;  // a record that grants nothing opens nothing
+      out.push_back(platform::VarArrayOf(
+          {platform::Variant(FromDb(text(i, 0))), platform::Variant(FromDb(text(i, 1))), mask}));
+    }
     return platform::VarArrayOf(std::move(out));
   }
   // Ends the session: connections presenting its token are refused from now.
@@ -93,6 +118,23 @@ SessionIdentity RequireSession(const platform::WireSessionContext& c) {
 }
 
 }  // namespace
+
+int ProgramRightsMask(std::string_view powerData) {
+  for (int skip = 0; skip < 3; ++skip) {
+    std::size_t comma = powerData.find(',');
+    if (comma == std::string_view::npos) return 0;
+    powerData.remove_prefix(comma + 1);
+  }
+  std::string_view field = powerData.substr(0, powerData.find(','));
+  static constexpr std::pair<std::size_t, int> kBits[] = {
+      {1, platform::kRightQuery},   {2, platform::kRightEdit},      {3, platform::kRightDelete},
+      {4, platform::kRightConfirm}, {5, platform::kRightUnConfirm}, {6, platform::kRightPrint},
+      {9, platform::kRightAdd},     {12, platform::kRightInvalid}};
+  int mask = 0;
+  for (const auto& [position, bit] : kBits)
+    if (position <= field.size() && (field[position - 1] == 'Y' || field[position - 1] == 'y')) mask |= bit;
+  return mask;
+}
 
 ServerContext::ServerContext(ServerSettings settings) : settings_(std::move(settings)) {}
 

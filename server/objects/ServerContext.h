@@ -10,7 +10,10 @@
 //   "F2WindowS.Class1"  the look-up connection's object (no members)
 //   "Corvane.Messages"  the coded message texts: Text(code)
 //   "Corvane.Session"   User(), Companies() (the granted companies as
-//                       [CompanyID, database, name] rows), LogOut()
+//                       [CompanyID, database, name] rows), Programs() (the
+//                       programs the user has a rights record of that
+//                       grants something, as [code, name, rights mask]
+//                       rows), LogOut()
 //   "Corvane.Login"     the password login (LoginObject.h); the only class a
 //                       login connection may create
 #pragma once
@@ -102,6 +105,12 @@ class ServerContext {
 
 // The text of a login refused after too many failures.
 inline constexpr const char* kLoginLockedOut = "Too many failed logins for this user; try again in a minute.";
+
+// The program rights mask (platform/ProgramController.h bits) of a
+// POWER_DATA text: its fourth comma field by 1-based character, "Y"
+// granting: 1 query, 2 edit, 3 delete, 4 confirm, 5 cancel confirmation,
+// 6 print, 9 add, 12 void.
+int ProgramRightsMask(std::string_view powerData);
 
 std::shared_ptr<const platform::WireServerConfig> MakeWireServerConfig(std::shared_ptr<ServerContext> context);
 

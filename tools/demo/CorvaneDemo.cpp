@@ -1,9 +1,11 @@
-// corvane-demo FOLDER: creates a complete demo installation in FOLDER.
+// corvane-demo FOLDER: creates a complete demo installation in FOLDER,
+// with the demo company in the server's SQLite system database.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 
 #include "DemoInstallation.h"
+#include "server/demo/DemoData.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -18,6 +20,10 @@ int main(int argc, char** argv) {
     std::printf("  registry stand-in: %s (export CORVANE_REGISTRY=%s)\n", registry.c_str(), registry.c_str());
     std::printf("  client folder:     %s\n", (root / "client").string().c_str());
     std::printf("  server folder:     %s\n", (root / "server").string().c_str());
+    std::printf("  database:          %s (company DEMO)\n", (root / "server" / "corvane.db").string().c_str());
+    std::printf("  users (password = user ID):");
+    for (const auto& u : demo::DemoUsers()) std::printf(" %s", u.userId.c_str());
+    std::printf("\n");
   } catch (const std::exception& e) {
     std::fprintf(stderr, "corvane-demo: %s\n", e.what());
     return 1;

@@ -6,6 +6,8 @@
 #include "kernel/CorvaneINI.h"
 #include "language/LanguageTable.h"
 #include "platform/AnsiString.h"
+#include "server/demo/DemoData.h"
+#include "server/storage/OpenStorage.h"
 
 namespace corvane::tools {
 
@@ -89,7 +91,7 @@ std::string Registry(const fs::path& client, const fs::path& server) {
 
 }  // namespace
 
-void CreateDemoInstallation(const fs::path& folder) {
+void CreateDemoInstallation(const fs::path& folder, const DemoInstallationOptions& options) {
   fs::path root = fs::absolute(folder).lexically_normal();
   fs::path client = root / "client";
   fs::path server = root / "server";
@@ -102,6 +104,16 @@ void CreateDemoInstallation(const fs::path& folder) {
   WriteText(client / "CorvaneC.ini", ClientIni());
   WriteText(server / "CorvaneS.ini", ServerIni(server));
   WriteText(client / "Language", LanguageFileText(BuildLanguageTables()));
+
+  // The system database the server's CorvaneS.ini names, with the demo
+  // company, its users, rights, programs and message texts.
+  storage::StorageConfig config;
+  config.engine = storage::Engine::Sqlite;
+  config.target = (server / "corvane.db").string();
+  auto db = storage::OpenStorage(config);
+  demo::DemoOptions demoOptions;
+  demoOptions.employees = options.employees;
+  demo::SeedDemo(*db, demoOptions);
 }
 
 }  // namespace corvane::tools

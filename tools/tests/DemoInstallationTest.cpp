@@ -6,6 +6,9 @@
 #include "platform/Paths.h"
 #include "platform/TestSupport.h"
 #include "platform/Variant.h"
+#include "server/core/Sessions.h"
+#include "server/demo/DemoData.h"
+#include "server/storage/OpenStorage.h"
 
 namespace {
 
@@ -15,7 +18,8 @@ using platform::AnsiString;
 // readers: every folder and setting the later layers rely on is there.
 TEST(DemoInstallation, ReadsBackThroughTheConfigurationReaders) {
   platform::testing::TempFolder dir;
-  corvane::tools::CreateDemoInstallation(dir.Path());
+  corvane::tools::CreateDemoInstallation(dir.Path(), {20});
+  corvane::tools::CreateDemoInstallation(dir.Path(), {20});  // again: updated in place
   ::setenv("CORVANE_REGISTRY", dir.File("registry.ini").c_str(), 1);
 
   kv::TCorvaneIniC client;
@@ -38,6 +42,19 @@ TEST(DemoInstallation, ReadsBackThroughTheConfigurationReaders) {
                              "server/S_PKG"})
     EXPECT_TRUE(platform::DirectoryExists(AnsiString::FromUtf8(dir.File(folder)))) << folder;
   EXPECT_GT(platform::FileSize(AnsiString::FromUtf8(dir.File("client/Language"))), 100000);
+
+  // The system database CorvaneS.ini names holds the demo: every demo user
+  // logs in with the demo password, and the administrator has the host's
+  // test program.
+  storage::StorageConfig config;
+  config.target = server.DBSettings.GetElement({0, 4}).AsString().ToUtf8();
+  EXPECT_EQ(config.target, dir.File("server/corvane.db"));
+  auto db = storage::OpenStorage(config);
+  for (const auto& user : demo::DemoUsers()) {
+    EXPECT_TRUE(server::LogIn(*db, user.userId, user.password).ok) << user.userId;
+    EXPECT_TRUE(server::IsGranted(*db, user.userId, "demo")) << user.userId;
+  }
+  EXPECT_TRUE(server::RightsOf(*db, "admin", "TestPrg").has_value());
 }
 
 }  // namespace

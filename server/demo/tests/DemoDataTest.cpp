@@ -104,7 +104,10 @@ TEST_P(DemoDataTest, CreatesAUsableCompanyAndCanBeWrittenAgain) {
     ASSERT_TRUE(rights.has_value());
     EXPECT_EQ(rights->powerData, user.powerData);
     EXPECT_EQ(rights->groupList, "'" + user.group + "'");
+    // The host's test program is the administrator's only.
+    EXPECT_EQ(server::RightsOf(*db, user.userId, "TestPrg").has_value(), user.userId == "admin");
   }
+  EXPECT_TRUE(server::ProgramSettings(*db, "TestPrg").has_value());
   EXPECT_EQ(server::CompanyDatabase(*db, "DEMO"), std::optional<std::string>("demo"));
   EXPECT_EQ(server::ProgramSettings(*db, "VORN21"), std::optional<std::vector<std::string>>(demo::SlipProgramSettings()));
   for (const auto& [code, text] : demo::ShippedMessageTexts()) EXPECT_EQ(server::MessageText(*db, code), text) << code;

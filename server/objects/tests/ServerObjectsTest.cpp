@@ -15,6 +15,7 @@
 
 #include "platform/Automation.h"
 #include "platform/DispatchTable.h"
+#include "platform/ProgramController.h"
 #include "platform/data/DataPacket.h"
 #include "platform/data/Delta.h"
 #include "platform/data/ProviderConnection.h"
@@ -81,6 +82,25 @@ class Probe : public platform::Dispatchable<Probe> {
  private:
   company::CompanySessionPtr session_;
 };
+
+// The menu's rights mask from the fourth comma field of POWER_DATA.
+TEST(ProgramRightsMask, ReadsTheProgramRightsField) {
+  struct Case {
+    const char* powerData;
+    int mask;
+  } cases[] = {
+      {"0,0,N,YYYYYYYYYYYY,YYYYYYY,YYYYYYY", platform::kAllRights},
+      {"0,0,N,YNNNNYRRNNNN,YNNNNNN,YNNNNNN", platform::kRightQuery | platform::kRightPrint},
+      {"0,0,Y,yYYNNYYYYYYN", platform::kRightQuery | platform::kRightEdit | platform::kRightDelete |
+                                 platform::kRightPrint | platform::kRightAdd},
+      {"0,0,N,NNNNNNNNNNNY,YYYYYYY", platform::kRightInvalid},
+      {"0,0,N,NNNY", platform::kRightConfirm},  // a short field grants only what it holds
+      {"0,0,N,,YYYYYYY", 0},
+      {"0,0,N", 0},
+      {"", 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ProgramRightsMask(c.powerData), c.mask) << c.powerData;
+}
 
 struct Param {
   Engine engine;
@@ -286,6 +306,21 @@ TEST_P(ServerSuite, OnlyALoggedInSessionGetsObjects) {
   ASSERT_EQ(platform::VarArrayHighBound(companies, 1), 0) << "only the granted company";
   EXPECT_EQ(companies[0][0].AsString().ToUtf8(), "C01");
   EXPECT_EQ(companies[0][1].AsString().ToUtf8(), "halden");
+  // The menu: the defined programs with a rights record of the user.
+  Variant programs = OleCall(me, "Programs");
+  ASSERT_EQ(platform::VarArrayHighBound(programs, 1), 1);
+  EXPECT_EQ(programs[0][0].AsString().ToUtf8(), "TST01");
+  EXPECT_EQ(programs[0][1].AsString().ToUtf8(), "Test documents");
+  EXPECT_EQ(programs[0][2].AsInteger(), platform::kAllRights);
+  EXPECT_EQ(programs[1][0].AsString().ToUtf8(), "TST02");
+  {
+    StoreRights(*db_, "reader", "TST02", {"0,0,N,NNNNNNNNNNNN", "", "'G02'", ""});
+    auto reader = Open(SessionCredentialText(Token("reader", "pw2")));
+    Variant readerPrograms = OleCall(Variant(reader->CreateObject("Corvane.Session")), "Programs");
+    ASSERT_EQ(platform::VarArrayHighBound(readerPrograms, 1), 0) << "only the program whose rights record grants something";
+    EXPECT_EQ(readerPrograms[0][0].AsString().ToUtf8(), "TST01");
+    EXPECT_EQ(readerPrograms[0][2].AsInteger(), platform::kRightQuery);
+  }
   OleCall(me, "LogOut");
   EXPECT_THROW(Open(SessionCredentialText(fresh)), platform::EWireRefused);
   EXPECT_THROW(OleCall(server, "Connect", {platform::ByRef(args)}), platform::EWireFault) << "the session has ended";
