@@ -10,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <thread>
 
 #include "host/web/WebServer.h"
 #include "platform/TestSupport.h"
@@ -331,6 +333,12 @@ TEST_F(WebServerTest, ViewGetsSnapshotsInputAndIsTakenOver) {
   second->Write(Frame(R"({"t":"char","form":)" + id + R"(,"text":")" + std::string(5000, 'x') + "\"}"));
   for (auto frame = NextFrame(*second); frame.first == 1;) frame = NextFrame(*second);
   EXPECT_EQ(form->edit->Text(), A(u8"A张"));
+  // The socket's end is told to the UI thread by a posted message; wait
+  // for it (bounded, so a server that never tells fails the test).
+  for (int i = 0; i < 500 && server_.Connected(); ++i) {
+    platform::Application().ProcessMessages();
+    if (server_.Connected()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   platform::Application().ProcessMessages();
   EXPECT_FALSE(server_.Connected());
   EXPECT_EQ(connections_.back(), '-');
