@@ -66,14 +66,7 @@ AnsiString TBitBtn::GlyphId() const {
 }
 
 TBitmap TBitBtn::GlyphPart(int index) const {
-  if (glyph_.Empty() || index < 0 || index >= numGlyphs_) return TBitmap();
-  const int w = glyph_.Width() / numGlyphs_;
-  if (w == 0) return TBitmap();
-  TBitmap part(w, glyph_.Height(), glyph_.TransparentColor());
-  part.Draw(-index * w, 0, glyph_);
-  part.SetTransparentColor(glyph_.TransparentColor());
-  part.SetTransparent(glyph_.Transparent());
-  return part;
+  return GlyphStripPart(glyph_, numGlyphs_, index);
 }
 
 bool TBitBtn::MakeDisabledGlyph() {

@@ -244,6 +244,17 @@ TBitmap ButtonPicture(int number) {
 
 // --- the disabled image ---
 
+TBitmap GlyphStripPart(const TBitmap& strip, int count, int index) {
+  if (strip.Empty() || index < 0 || index >= count) return TBitmap();
+  const int w = strip.Width() / count;
+  if (w == 0) return TBitmap();
+  TBitmap part(w, strip.Height(), strip.TransparentColor());
+  part.Draw(-index * w, 0, strip);
+  part.SetTransparentColor(strip.TransparentColor());
+  part.SetTransparent(strip.Transparent());
+  return part;
+}
+
 TBitmap MakeDisabledImage(const TBitmap& bitmap) {
   if (bitmap.Empty()) return TBitmap();
   const int w = bitmap.Width(), h = bitmap.Height();

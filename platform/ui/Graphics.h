@@ -106,4 +106,9 @@ TBitmap ButtonPicture(int number);
 
 TBitmap MakeDisabledImage(const TBitmap& bitmap);
 
+// Picture index of a strip of count pictures of equal width side by side
+// (a button glyph: up, disabled, ...), keeping the strip's transparency;
+// an empty bitmap for an index outside the strip.
+TBitmap GlyphStripPart(const TBitmap& strip, int count, int index);
+
 }  // namespace platform

@@ -143,14 +143,7 @@ void TSpeedButton::SetGlyph(const TBitmap& glyph) {
 }
 
 TBitmap TSpeedButton::GlyphPart(int index) const {
-  if (glyph_.Empty() || index < 0 || index >= numGlyphs_) return TBitmap();
-  const int w = glyph_.Width() / numGlyphs_;
-  if (w == 0) return TBitmap();
-  TBitmap part(w, glyph_.Height(), glyph_.TransparentColor());
-  part.Draw(-index * w, 0, glyph_);
-  part.SetTransparentColor(glyph_.TransparentColor());
-  part.SetTransparent(glyph_.Transparent());
-  return part;
+  return GlyphStripPart(glyph_, numGlyphs_, index);
 }
 
 bool TSpeedButton::MakeDisabledGlyph() {
