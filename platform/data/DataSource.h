@@ -115,6 +115,15 @@ class TFieldDataLink : public TDataLink {
   std::function<void()> OnEditingChange;
   std::function<void()> OnUpdateData;
   std::function<void()> OnFocusControl;
+  // Drops every callback: a control calls it in its destructor, since the
+  // link calls back into the control until it detaches.
+  void ClearCallbacks() {
+    OnDataChange = nullptr;
+    OnActiveChange = nullptr;
+    OnEditingChange = nullptr;
+    OnUpdateData = nullptr;
+    OnFocusControl = nullptr;
+  }
 
  protected:
   void ActiveChanged() override;

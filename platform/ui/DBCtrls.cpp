@@ -28,12 +28,7 @@ TDBEdit::TDBEdit(TComponent* owner) : TEdit(owner) {
 }
 
 TDBEdit::~TDBEdit() {
-  // The link calls back into this control; silence it before it detaches.
-  link_.OnDataChange = nullptr;
-  link_.OnActiveChange = nullptr;
-  link_.OnEditingChange = nullptr;
-  link_.OnUpdateData = nullptr;
-  link_.OnFocusControl = nullptr;
+  link_.ClearCallbacks();
 }
 
 void TDBEdit::SetDataSource(TDataSource* dataSource) {
@@ -133,7 +128,7 @@ TDBText::TDBText(TComponent* owner) : TLabel(owner) {
   link_.OnDataChange = [this] { DataChange(); };
 }
 
-TDBText::~TDBText() { link_.OnDataChange = nullptr; }
+TDBText::~TDBText() { link_.ClearCallbacks(); }
 
 void TDBText::SetDataSource(TDataSource* dataSource) {
   if (dataSource == link_.DataSource()) return;
@@ -170,7 +165,7 @@ TDBCheckBox::TDBCheckBox(TComponent* owner) : TCheckBox(owner) {
   link_.OnDataChange = [this] { DataChange(); };
 }
 
-TDBCheckBox::~TDBCheckBox() { link_.OnDataChange = nullptr; }
+TDBCheckBox::~TDBCheckBox() { link_.ClearCallbacks(); }
 
 void TDBCheckBox::SetDataSource(TDataSource* dataSource) {
   if (dataSource == link_.DataSource()) return;

@@ -29,9 +29,7 @@ TDBComboBox::TDBComboBox(TComponent* owner) : TComboBox(owner) {
 }
 
 TDBComboBox::~TDBComboBox() {
-  link_.OnDataChange = nullptr;
-  link_.OnUpdateData = nullptr;
-  link_.OnFocusControl = nullptr;
+  link_.ClearCallbacks();
 }
 
 void TDBComboBox::SetDataSource(TDataSource* dataSource) {

@@ -26,11 +26,7 @@ TDBMemo::TDBMemo(TComponent* owner) : TMemo(owner) {
 }
 
 TDBMemo::~TDBMemo() {
-  link_.OnDataChange = nullptr;
-  link_.OnActiveChange = nullptr;
-  link_.OnEditingChange = nullptr;
-  link_.OnUpdateData = nullptr;
-  link_.OnFocusControl = nullptr;
+  link_.ClearCallbacks();
 }
 
 void TDBMemo::SetDataSource(TDataSource* dataSource) {

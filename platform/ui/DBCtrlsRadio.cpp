@@ -25,8 +25,7 @@ TDBRadioGroup::TDBRadioGroup(TComponent* owner) : TRadioGroup(owner) {
 }
 
 TDBRadioGroup::~TDBRadioGroup() {
-  link_.OnDataChange = nullptr;
-  link_.OnFocusControl = nullptr;
+  link_.ClearCallbacks();
 }
 
 void TDBRadioGroup::SetDataSource(TDataSource* dataSource) {
